@@ -1,0 +1,32 @@
+// Program host: prepares the backend before the entry point runs and tells
+// the program about itself.
+#pragma once
+
+namespace plat {
+
+enum class HostStatus {
+    Ready,      // windows can be shown
+    Offscreen,  // no display: windows render to images only
+    Failed,     // the backend cannot run; HostFailureText says why
+};
+
+// Prepares the backend for a program with a main window. `allowOffscreen`
+// lets the backend fall back to offscreen rendering when there is no display.
+HostStatus Initialise(int& argc, char** argv, bool allowOffscreen);
+const char* HostFailureText();
+void Shutdown();
+
+// Full path of the running program file as UTF-16; empty when unknown.
+const char16_t* GetModuleFileName();
+
+// Name of the backend ("qt" or "headless").
+const char* BackendName();
+
+}  // namespace plat
+
+#include "platform/types.h"
+namespace plat {
+// Writes the window's backing image (the whole window: bars and client) as
+// a PNG; false when the backend keeps no pixels.
+bool SaveWindowImage(Window window, const char* pngPath);
+}  // namespace plat
