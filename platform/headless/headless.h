@@ -1,0 +1,111 @@
+// The headless backend: a deterministic twin of the desktop for tests and for
+// running the whole program without a display.
+//
+// Fixed metrics. A font of pixel height h (h = 16 when the requested height
+// is 0; negative heights count as their magnitude) has:
+//   tmHeight = h, tmAscent = h - h/4, tmDescent = h/4,
+//   advance of a narrow character (space . , : ; ' ! | i l j and U+05D5 vav,
+//     U+05D9 yod, U+05DF final nun) = max(1, h/4),
+//   advance of a wide character (m w M W and U+05DD final mem, U+05DE mem,
+//     U+05E9 shin, U+05E5 final tsadi) = max(1, 3*h/4),
+//   advance of any other character = max(1, h/2),
+//   bold (weight >= 600) adds 1 to every advance,
+//   tmAveCharWidth = the advance of 'x', tmMaxCharWidth = the wide advance.
+// A zero-width control character (U+200E, U+200F, U+202A..U+202E) has
+// advance 0. Widths of a run are the sum of its advances.
+//
+// Window geometry: the screen is 240 x 320. A top-level window created with
+// CW_USEDEFAULT covers the screen; its client area is the whole window less a
+// vertical scroll bar of SM_CXVSCROLL = 13 pixels when it has WS_VSCROLL.
+// A command bar is 24 pixels high, a shell menu bar 26. Dialog units: one
+// horizontal unit is 2 pixels and one vertical unit 2 pixels.
+//
+// Drawing is recorded (DrawLog) rather than rasterised.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gdi.h"
+#include "platform/types.h"
+#include "platform/window.h"
+
+namespace plat::headless {
+
+// One recorded drawing operation.
+struct DrawOp {
+    enum Kind { Text, Fill, Rectangle, RoundRect, Blit } kind = Text;
+    Dc dc = nullptr;
+    Window window = nullptr;  // the window the context draws on, if any
+    Rect rect;                // text box, filled rectangle, shape, blit target
+    std::u16string text;      // Text: the characters, in drawn order
+    std::uint32_t format = 0;  // Text: DT_* flags
+    int textX = 0;             // Text: x of the first character as drawn
+    Colour textColour = 0;
+    Colour backColour = 0;
+    int backMode = OPAQUE;
+    LogFont font;           // Text: the selected font
+    int brush = -1;         // Fill, Rectangle, RoundRect: stock brush index, -1 other
+    std::uint16_t bitmapId = 0;  // Blit: resource id of the copied bitmap
+};
+
+const std::vector<DrawOp>& DrawLog();
+void ClearDrawLog();
+
+// Character advance of one character in a font of this description.
+int CharAdvance(const LogFont& font, char16_t c);
+
+// Message boxes: every box shown is recorded; answers come from the script
+// in order. With the script empty the answer is IDOK for MB_OK and
+// MB_OKCANCEL boxes and IDYES for MB_YESNO and MB_YESNOCANCEL boxes.
+struct MessageBoxRecord {
+    Window owner = nullptr;
+    std::u16string text;
+    std::u16string caption;  // empty when the caller gave none
+    std::uint32_t type = 0;
+    int answer = 0;
+};
+const std::vector<MessageBoxRecord>& MessageBoxes();
+void ScriptMessageBoxAnswers(std::vector<int> answers);
+void ClearMessageBoxes();
+
+// Dialogs: after WM_INITDIALOG the driver for the dialog runs and may send
+// messages, tap controls and end the dialog. A dialog still open when the
+// driver returns (or without a driver) ends with IDCANCEL.
+using DialogDriver = std::function<void(Window dialog, std::uint16_t templateId)>;
+void SetDialogDriver(DialogDriver driver);
+// Records of dialogs run: template id and end code.
+struct DialogRecord {
+    std::uint16_t templateId = 0;
+    std::intptr_t result = 0;
+};
+const std::vector<DialogRecord>& DialogsRun();
+
+// The message loop: when the queue is empty, the idle handler runs; it may
+// post or send messages (keys, taps, commands) and returns true to go on.
+// Returning false, or no handler, means the platform closes every top-level
+// window (WM_DESTROY), as a desktop does when its session ends.
+using IdleHandler = std::function<bool()>;
+void SetIdleHandler(IdleHandler handler);
+
+// Shell effects.
+const std::vector<std::u16string>& OpenedUrls();
+bool IsFullScreen(Window window);
+
+// Clipboard contents by format id (bytes as set).
+std::vector<std::uint8_t> ClipboardBytes(std::uint32_t format);
+void SetClipboardBytes(std::uint32_t format, const std::vector<std::uint8_t>& bytes);
+
+// Font families offered by EnumFontFamilies, in this order:
+// "Headless Sans" (ANSI), "Headless Hebrew" (Hebrew), "David CLM" (Hebrew),
+// "Courier" (ANSI).
+// Screen size for windows created from now on.
+void SetScreenSize(int width, int height);
+
+// Forgets every window, class, recorded operation, script and handler, and
+// restores the default screen; for test isolation.
+void Reset();
+
+}  // namespace plat::headless
