@@ -90,6 +90,34 @@ const std::vector<DialogRecord>& DialogsRun();
 using IdleHandler = std::function<bool()>;
 void SetIdleHandler(IdleHandler handler);
 
+// Tool bars: what the program put on a command bar or shell menu bar.
+struct BarInfo {
+    bool atBottom = false;  // shell menu bar
+    int height = 0;
+    Menu menu = nullptr;
+    std::vector<ToolButton> buttons;
+    std::vector<std::u16string> toolTips;  // as given, the menu's slot first
+    int imageCount = 0;
+    bool closeBox = false;
+    bool shown = false;
+};
+const BarInfo* GetBarInfo(Window bar);
+// Text of a menu item (with its "&" and U+0008 label), empty when absent.
+std::u16string MenuItemText(Menu menu, std::uint32_t itemId);
+// Ids of a menu's items in order, 0 for separators.
+std::vector<std::uint16_t> MenuItemIds(Menu menu);
+
+// Dialog helpers for drivers: what a person's tap on a control does.
+// Clicking a radio button checks it (and clears the others of its group);
+// every click sends WM_COMMAND (id, BN_CLICKED) to the dialog.
+void ClickControl(Window dialog, int id);
+// Selects a list item and sends WM_COMMAND (id, LBN_SELCHANGE).
+void SelectListItem(Window dialog, int id, int index);
+// Types text into an edit box and sends WM_COMMAND (id, EN_CHANGE).
+void TypeText(Window dialog, int id, const std::u16string& text);
+// The SHInitDialog flags a dialog received (0 when none).
+std::uint32_t InitDialogFlags(Window dialog);
+
 // Shell effects.
 const std::vector<std::u16string>& OpenedUrls();
 bool IsFullScreen(Window window);

@@ -1,0 +1,108 @@
+// Objects behind the handles of the headless backend.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/gdi.h"
+#include "platform/headless/headless.h"
+#include "platform/templates.h"
+#include "platform/window.h"
+
+namespace plat {
+
+struct FontObject {
+    LogFont description;
+};
+
+struct BrushObject {
+    int stock = WHITE_BRUSH;
+};
+
+struct BitmapObject {
+    const BitmapResource* resource = nullptr;
+    std::uint16_t id = 0;
+};
+
+struct DcObject {
+    Window window = nullptr;
+    bool memory = false;
+    bool image = false;
+    int width = 0, height = 0;
+    Font font = nullptr;
+    Brush brush = nullptr;
+    Bitmap bitmap = nullptr;
+    Colour textColour = 0;
+    Colour backColour = 0x00FFFFFF;
+    int backMode = OPAQUE;
+};
+
+struct MenuObject {
+    struct Item {
+        std::uint16_t id = 0;
+        std::u16string text;
+        bool checked = false;
+    };
+    std::u16string popupText;
+    std::vector<Item> items;
+};
+
+enum class WindowKind { TopLevel, Bar, Dialog, Control };
+
+struct ListItem {
+    std::u16string text;
+    std::intptr_t data = 0;
+};
+
+struct WindowObject {
+    WindowKind kind = WindowKind::TopLevel;
+    bool alive = true;
+    std::u16string className;
+    std::u16string title;
+    WindowProc proc = nullptr;
+    DialogProc dialogProc = nullptr;
+    Window parent = nullptr;
+    std::vector<Window> children;
+    Rect rect;  // window rectangle in screen coordinates
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    bool visible = false;
+    bool invalid = false;
+    bool eraseNeeded = false;
+    ScrollInfo scroll;
+    // Bars.
+    headless::BarInfo bar;
+    // Dialogs.
+    std::uint16_t templateId = 0;
+    bool ended = false;
+    std::intptr_t result = 0;
+    std::uint32_t initFlags = 0;
+    // Controls.
+    ControlKind control = ControlKind::StaticText;
+    int id = -1;
+    std::vector<ListItem> list;
+    int selection = -1;
+    bool checked = false;
+    bool enabled = true;
+    Font font = nullptr;
+    std::uint16_t bitmapId = 0;
+};
+
+namespace headless {
+void RecordDraw(const DrawOp& op);
+Window NewWindow(WindowKind kind);
+std::vector<std::unique_ptr<WindowObject>>& AllWindows();
+std::deque<Message>& Queue();
+int ScreenWidth();
+int ScreenHeight();
+void ResetGdi();
+void ResetMisc();
+Menu NewMenuFromTemplate(const Module* module, std::uint16_t menuId);
+LResult ControlMessage(Window control, std::uint32_t message, WParam wParam, LParam lParam);
+}  // namespace headless
+
+}  // namespace plat

@@ -1,0 +1,721 @@
+// Headless windows: a deterministic message loop, tool bars, menus, scroll
+// bars, message boxes and modal dialogs driven by the test's script.
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+
+#include "platform/headless/headless_internal.h"
+#include "platform/shell.h"
+#include "platform/unicode.h"
+
+namespace plat {
+namespace {
+
+struct ClassRecord {
+    WindowClass windowClass;
+    std::u16string name;
+};
+
+std::vector<ClassRecord> g_classes;
+std::vector<std::unique_ptr<WindowObject>> g_windows;
+std::vector<std::unique_ptr<MenuObject>> g_menus;
+std::deque<Message> g_queue;
+bool g_quitPosted = false;
+int g_quitCode = 0;
+Window g_foreground = nullptr;
+int g_screenWidth = 240;
+int g_screenHeight = 320;
+headless::IdleHandler g_idle;
+headless::DialogDriver g_driver;
+std::vector<headless::MessageBoxRecord> g_boxes;
+std::deque<int> g_answers;
+std::vector<headless::DialogRecord> g_dialogsRun;
+
+constexpr int kScrollBarWidth = 13;
+constexpr int kCommandBarHeight = 24;
+constexpr int kMenuBarHeight = 26;
+constexpr int kDialogUnit = 2;
+
+bool Alive(Window w) {
+    if (w == nullptr) return false;
+    for (auto& owned : g_windows) {
+        if (owned.get() == w) return w->alive;
+    }
+    return false;
+}
+
+Rect ClientOf(Window w) {
+    int width = w->rect.right - w->rect.left;
+    int height = w->rect.bottom - w->rect.top;
+    if (w->style & WS_VSCROLL) width = std::max(0, width - kScrollBarWidth);
+    return Rect{0, 0, width, height};
+}
+
+void SendSize(Window w) {
+    Rect client = ClientOf(w);
+    SendMessage(w, WM_SIZE, SIZE_RESTORED,
+                MakeLParam(std::uint16_t(client.right), std::uint16_t(client.bottom)));
+}
+
+void Activate(Window w) {
+    if (g_foreground == w) return;
+    Window old = g_foreground;
+    g_foreground = w;
+    if (Alive(old)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, 0);
+    if (Alive(w)) SendMessage(w, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+Window FirstInvalid() {
+    for (auto& w : g_windows) {
+        if (w->alive && w->visible && w->invalid &&
+            (w->kind == WindowKind::TopLevel || w->kind == WindowKind::Dialog)) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
+int DefaultAnswer(std::uint32_t type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            return IDYES;
+        default:
+            return IDOK;
+    }
+}
+
+// Dispatches queued messages and paints until `done` holds or nothing is
+// left to do; returns false when the queue ran dry first.
+template <typename Done>
+bool Pump(Done done) {
+    while (!done()) {
+        if (!g_queue.empty()) {
+            Message m = g_queue.front();
+            g_queue.pop_front();
+            if (m.message == WM_QUIT) {
+                g_queue.push_front(m);
+                return false;
+            }
+            DispatchMessage(&m);
+        } else if (Window w = FirstInvalid()) {
+            SendMessage(w, WM_PAINT, 0, 0);
+            w->invalid = false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace headless {
+
+std::vector<std::unique_ptr<WindowObject>>& AllWindows() { return g_windows; }
+std::deque<Message>& Queue() { return g_queue; }
+int ScreenWidth() { return g_screenWidth; }
+int ScreenHeight() { return g_screenHeight; }
+
+Window NewWindow(WindowKind kind) {
+    g_windows.push_back(std::make_unique<WindowObject>());
+    Window w = g_windows.back().get();
+    w->kind = kind;
+    return w;
+}
+
+Menu NewMenuFromTemplate(const Module* module, std::uint16_t menuId) {
+    auto* menuTemplate = static_cast<const MenuTemplate*>(FindResourceObject(module, RT_MENU, menuId));
+    if (menuTemplate == nullptr) return nullptr;
+    g_menus.push_back(std::make_unique<MenuObject>());
+    Menu menu = g_menus.back().get();
+    menu->popupText = menuTemplate->popupText ? menuTemplate->popupText : u"";
+    for (int i = 0; i < menuTemplate->itemCount; ++i) {
+        const MenuItemTemplate& item = menuTemplate->items[i];
+        menu->items.push_back({item.id, item.text ? item.text : u"", false});
+    }
+    return menu;
+}
+
+const std::vector<MessageBoxRecord>& MessageBoxes() { return g_boxes; }
+void ScriptMessageBoxAnswers(std::vector<int> answers) {
+    g_answers.assign(answers.begin(), answers.end());
+}
+void ClearMessageBoxes() {
+    g_boxes.clear();
+    g_answers.clear();
+}
+void SetDialogDriver(DialogDriver driver) { g_driver = std::move(driver); }
+const std::vector<DialogRecord>& DialogsRun() { return g_dialogsRun; }
+void SetIdleHandler(IdleHandler handler) { g_idle = std::move(handler); }
+void SetScreenSize(int width, int height) {
+    g_screenWidth = width;
+    g_screenHeight = height;
+}
+
+const BarInfo* GetBarInfo(Window bar) {
+    return (Alive(bar) && bar->kind == WindowKind::Bar) ? &bar->bar : nullptr;
+}
+
+std::u16string MenuItemText(Menu menu, std::uint32_t itemId) {
+    if (menu == nullptr) return {};
+    for (auto& item : menu->items) {
+        if (item.id == itemId && item.id != 0) return item.text;
+    }
+    return {};
+}
+
+std::vector<std::uint16_t> MenuItemIds(Menu menu) {
+    std::vector<std::uint16_t> ids;
+    if (menu != nullptr) {
+        for (auto& item : menu->items) ids.push_back(item.id);
+    }
+    return ids;
+}
+
+std::uint32_t InitDialogFlags(Window dialog) { return Alive(dialog) ? dialog->initFlags : 0; }
+
+void Reset() {
+    for (auto& w : g_windows) w->alive = false;
+    g_windows.clear();
+    g_classes.clear();
+    g_menus.clear();
+    g_queue.clear();
+    g_quitPosted = false;
+    g_quitCode = 0;
+    g_foreground = nullptr;
+    g_screenWidth = 240;
+    g_screenHeight = 320;
+    g_idle = nullptr;
+    g_driver = nullptr;
+    g_boxes.clear();
+    g_answers.clear();
+    g_dialogsRun.clear();
+    ResetGdi();
+    ResetMisc();
+}
+
+}  // namespace headless
+
+bool RegisterClass(const WindowClass& windowClass) {
+    if (windowClass.className == nullptr || windowClass.proc == nullptr) return false;
+    for (auto& record : g_classes) {
+        if (U16EqualNoCase(record.name, windowClass.className)) return false;
+    }
+    g_classes.push_back({windowClass, windowClass.className});
+    return true;
+}
+
+Window CreateWindowEx(std::uint32_t exStyle, const char16_t* className, const char16_t* title,
+                      std::uint32_t style, int x, int y, int width, int height, Window parent,
+                      const Module*, void* createParam) {
+    const ClassRecord* record = nullptr;
+    for (auto& r : g_classes) {
+        if (className != nullptr && U16EqualNoCase(r.name, className)) record = &r;
+    }
+    if (record == nullptr) return nullptr;
+    Window w = headless::NewWindow(parent ? WindowKind::Control : WindowKind::TopLevel);
+    w->className = record->name;
+    w->title = title ? title : u"";
+    w->proc = record->windowClass.proc;
+    w->parent = parent;
+    w->style = style;
+    w->exStyle = exStyle;
+    int left = x == CW_USEDEFAULT ? 0 : x;
+    int top = y == CW_USEDEFAULT ? 0 : y;
+    int right = width == CW_USEDEFAULT ? g_screenWidth : left + width;
+    int bottom = height == CW_USEDEFAULT ? g_screenHeight : top + height;
+    w->rect = Rect{left, top, right, bottom};
+    if (parent != nullptr) parent->children.push_back(w);
+    if (SendMessage(w, WM_CREATE, 0, LParam(createParam)) == -1) {
+        DestroyWindow(w);
+        return nullptr;
+    }
+    if (!Alive(w)) return nullptr;
+    SendSize(w);
+    if (style & WS_VISIBLE) {
+        w->visible = true;
+        w->invalid = true;
+        w->eraseNeeded = true;
+        Activate(w);
+    }
+    return w;
+}
+
+bool DestroyWindow(Window window) {
+    if (!Alive(window)) return false;
+    if (window->kind == WindowKind::TopLevel || window->kind == WindowKind::Dialog) {
+        if (window->kind == WindowKind::TopLevel) {
+            SendMessage(window, WM_DESTROY, 0, 0);
+        } else if (window->dialogProc != nullptr) {
+            window->dialogProc(window, WM_DESTROY, 0, 0);
+        }
+    }
+    window->alive = false;
+    for (Window child : window->children) {
+        if (Alive(child)) DestroyWindow(child);
+    }
+    if (g_foreground == window) {
+        g_foreground = nullptr;
+        if (window->parent != nullptr && Alive(window->parent)) Activate(window->parent);
+    }
+    return true;
+}
+
+bool IsWindow(Window window) { return Alive(window); }
+
+bool ShowWindow(Window window, int command) {
+    if (!Alive(window)) return false;
+    bool was = window->visible;
+    window->visible = command != SW_HIDE;
+    if (window->visible && !was) {
+        window->invalid = true;
+        window->eraseNeeded = true;
+        if (window->kind == WindowKind::TopLevel || window->kind == WindowKind::Dialog) {
+            Activate(window);
+        }
+    }
+    if (window->kind == WindowKind::Bar) window->bar.shown = window->visible;
+    return was;
+}
+
+bool UpdateWindow(Window window) {
+    if (!Alive(window)) return false;
+    if (window->visible && window->invalid) {
+        SendMessage(window, WM_PAINT, 0, 0);
+        window->invalid = false;
+    }
+    return true;
+}
+
+bool IsWindowVisible(Window window) { return Alive(window) && window->visible; }
+
+bool MoveWindow(Window window, int x, int y, int width, int height, bool repaint) {
+    if (!Alive(window)) return false;
+    Rect old = window->rect;
+    window->rect = Rect{x, y, x + width, y + height};
+    bool resized = (old.right - old.left) != width || (old.bottom - old.top) != height;
+    if (resized && window->kind != WindowKind::Control && window->kind != WindowKind::Bar) {
+        SendSize(window);
+    }
+    if (repaint) window->invalid = true;
+    return true;
+}
+
+bool GetClientRect(Window window, Rect* rect) {
+    if (!Alive(window) || rect == nullptr) return false;
+    *rect = ClientOf(window);
+    return true;
+}
+
+bool GetWindowRect(Window window, Rect* rect) {
+    if (!Alive(window) || rect == nullptr) return false;
+    *rect = window->rect;
+    return true;
+}
+
+bool SetWindowText(Window window, const char16_t* text) {
+    if (!Alive(window)) return false;
+    window->title = text ? text : u"";
+    return true;
+}
+
+int GetWindowText(Window window, char16_t* buffer, int capacity) {
+    if (!Alive(window) || buffer == nullptr || capacity <= 0) return 0;
+    int n = std::min<int>(int(window->title.size()), capacity - 1);
+    std::copy(window->title.begin(), window->title.begin() + n, buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+Window FindWindow(const char16_t* className, const char16_t* title) {
+    for (auto& w : g_windows) {
+        if (!w->alive || w->kind != WindowKind::TopLevel) continue;
+        if (className != nullptr && !U16EqualNoCase(w->className, className)) continue;
+        if (title != nullptr && w->title != title) continue;
+        return w.get();
+    }
+    return nullptr;
+}
+
+Window GetForegroundWindow() { return Alive(g_foreground) ? g_foreground : nullptr; }
+
+bool SetForegroundWindow(Window window) {
+    if (!Alive(window)) return false;
+    Activate(window);
+    return true;
+}
+
+Window GetParent(Window window) { return Alive(window) ? window->parent : nullptr; }
+
+LResult SendMessage(Window window, std::uint32_t message, WParam wParam, LParam lParam) {
+    if (!Alive(window)) return 0;
+    switch (window->kind) {
+        case WindowKind::Control:
+            if (window->proc != nullptr) return window->proc(window, message, wParam, lParam);
+            return headless::ControlMessage(window, message, wParam, lParam);
+        case WindowKind::Bar:
+            if (message == SHCMBM_GETSUBMENU) return LResult(window->bar.menu);
+            return 0;
+        case WindowKind::Dialog: {
+            if (window->dialogProc == nullptr) return 0;
+            std::intptr_t handled = window->dialogProc(window, message, wParam, lParam);
+            if (!handled && message == WM_PAINT) window->invalid = false;
+            return handled;
+        }
+        case WindowKind::TopLevel:
+            return window->proc(window, message, wParam, lParam);
+    }
+    return 0;
+}
+
+bool PostMessage(Window window, std::uint32_t message, WParam wParam, LParam lParam) {
+    if (window != nullptr && !Alive(window)) return false;
+    g_queue.push_back(Message{window, message, wParam, lParam});
+    return true;
+}
+
+void PostQuitMessage(int exitCode) {
+    g_queue.push_back(Message{nullptr, WM_QUIT, WParam(exitCode), 0});
+}
+
+int GetMessage(Message* message) {
+    if (message == nullptr) return -1;
+    int idleWithoutWork = 0;
+    while (true) {
+        if (!g_queue.empty()) {
+            *message = g_queue.front();
+            g_queue.pop_front();
+            if (message->message == WM_QUIT) {
+                g_quitPosted = true;
+                g_quitCode = int(message->wParam);
+                return 0;
+            }
+            return 1;
+        }
+        if (Window w = FirstInvalid()) {
+            *message = Message{w, WM_PAINT, 0, 0};
+            return 1;
+        }
+        bool goOn = g_idle && idleWithoutWork < 1000 && g_idle();
+        if (goOn) {
+            idleWithoutWork = g_queue.empty() && FirstInvalid() == nullptr ? idleWithoutWork + 1 : 0;
+            continue;
+        }
+        // The session ends: every top-level window is closed.
+        bool closedAny = false;
+        for (std::size_t i = 0; i < g_windows.size(); ++i) {
+            Window w = g_windows[i].get();
+            if (w->alive && (w->kind == WindowKind::TopLevel || w->kind == WindowKind::Dialog)) {
+                DestroyWindow(w);
+                closedAny = true;
+            }
+        }
+        if (!closedAny && g_queue.empty()) {
+            *message = Message{nullptr, WM_QUIT, 0, 0};
+            return 0;
+        }
+    }
+}
+
+bool TranslateMessage(const Message*) { return false; }
+
+LResult DispatchMessage(const Message* message) {
+    if (message == nullptr || !Alive(message->window)) return 0;
+    LResult result = SendMessage(message->window, message->message, message->wParam, message->lParam);
+    if (message->message == WM_PAINT) message->window->invalid = false;
+    return result;
+}
+
+LResult DefWindowProc(Window window, std::uint32_t message, WParam, LParam) {
+    if (!Alive(window)) return 0;
+    switch (message) {
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_PAINT:
+            window->invalid = false;
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+bool InvalidateRect(Window window, const Rect*, bool erase) {
+    if (!Alive(window)) return false;
+    window->invalid = true;
+    window->eraseNeeded = window->eraseNeeded || erase;
+    return true;
+}
+
+Dc GetDC(Window window) {
+    if (window != nullptr && !Alive(window)) return nullptr;
+    Dc dc = new DcObject;
+    dc->window = window;
+    return dc;
+}
+
+int ReleaseDC(Window, Dc dc) {
+    if (dc == nullptr || dc->memory || dc->image) return 0;
+    delete dc;
+    return 1;
+}
+
+Dc BeginPaint(Window window, PaintStruct* paint) {
+    if (!Alive(window) || paint == nullptr) return nullptr;
+    paint->dc = GetDC(window);
+    paint->erase = window->eraseNeeded;
+    paint->paint = ClientOf(window);
+    window->invalid = false;
+    window->eraseNeeded = false;
+    return paint->dc;
+}
+
+void EndPaint(Window window, const PaintStruct* paint) {
+    if (paint != nullptr) ReleaseDC(window, paint->dc);
+}
+
+int SetScrollInfo(Window window, int, const ScrollInfo& info, bool) {
+    if (!Alive(window)) return 0;
+    if (info.mask & SIF_RANGE) {
+        window->scroll.min = info.min;
+        window->scroll.max = info.max;
+    }
+    if (info.mask & SIF_PAGE) window->scroll.page = info.page;
+    if (info.mask & SIF_POS) window->scroll.pos = info.pos;
+    int low = window->scroll.min;
+    int high = std::max(low, window->scroll.max);
+    window->scroll.pos = std::clamp(window->scroll.pos, low, high);
+    return window->scroll.pos;
+}
+
+bool GetScrollInfo(Window window, int, ScrollInfo* info) {
+    if (!Alive(window) || info == nullptr || !(window->style & WS_VSCROLL)) return false;
+    std::uint32_t mask = info->mask;
+    *info = window->scroll;
+    info->mask = mask;
+    return true;
+}
+
+std::int32_t CheckMenuItem(Menu menu, std::uint32_t itemId, std::uint32_t flags) {
+    if (menu == nullptr) return -1;
+    for (auto& item : menu->items) {
+        if (item.id == itemId && item.id != 0) {
+            std::int32_t previous = item.checked ? std::int32_t(MF_CHECKED) : 0;
+            item.checked = (flags & MF_CHECKED) != 0;
+            return previous;
+        }
+    }
+    return -1;
+}
+
+static MenuObject::Item* MenuItem(Menu menu, std::uint32_t itemId, bool byPosition) {
+    if (menu == nullptr) return nullptr;
+    if (byPosition) return itemId < menu->items.size() ? &menu->items[itemId] : nullptr;
+    for (auto& item : menu->items) {
+        if (item.id == itemId && item.id != 0) return &item;
+    }
+    return nullptr;
+}
+
+bool GetMenuItemInfo(Menu menu, std::uint32_t itemId, bool byPosition, MenuItemInfo* info) {
+    MenuObject::Item* item = MenuItem(menu, itemId, byPosition);
+    if (item == nullptr || info == nullptr) return false;
+    if (info->mask & MIIM_STATE) info->state = item->checked ? MFS_CHECKED : 0;
+    return true;
+}
+
+bool SetMenuItemInfo(Menu menu, std::uint32_t itemId, bool byPosition, const MenuItemInfo& info) {
+    MenuObject::Item* item = MenuItem(menu, itemId, byPosition);
+    if (item == nullptr) return false;
+    if (info.mask & MIIM_STATE) item->checked = (info.state & MFS_CHECKED) != 0;
+    return true;
+}
+
+static Window NewBar(Window parent, bool atBottom) {
+    if (!Alive(parent)) return nullptr;
+    Window bar = headless::NewWindow(WindowKind::Bar);
+    bar->parent = parent;
+    bar->bar.atBottom = atBottom;
+    bar->bar.height = atBottom ? kMenuBarHeight : kCommandBarHeight;
+    Rect client = ClientOf(parent);
+    bar->rect = atBottom ? Rect{0, client.bottom - kMenuBarHeight, client.right, client.bottom}
+                         : Rect{0, 0, client.right, kCommandBarHeight};
+    parent->children.push_back(bar);
+    return bar;
+}
+
+Window CommandBarCreate(const Module*, Window parent, int) { return NewBar(parent, false); }
+
+int CommandBarHeight(Window bar) {
+    const headless::BarInfo* info = headless::GetBarInfo(bar);
+    return info != nullptr ? info->height : 0;
+}
+
+bool CommandBarInsertMenubar(Window bar, const Module* module, std::uint16_t menuId, int) {
+    if (headless::GetBarInfo(bar) == nullptr) return false;
+    bar->bar.menu = headless::NewMenuFromTemplate(module, menuId);
+    return bar->bar.menu != nullptr;
+}
+
+int CommandBarAddBitmap(Window bar, const Module* module, std::uint16_t bitmapId, int imageCount,
+                        int, int) {
+    if (headless::GetBarInfo(bar) == nullptr || imageCount <= 0) return -1;
+    if (FindResourceObject(module, RT_BITMAP, bitmapId) == nullptr) return -1;
+    int first = bar->bar.imageCount;
+    bar->bar.imageCount += imageCount;
+    return first;
+}
+
+bool CommandBarAddButtons(Window bar, int count, const ToolButton* buttons) {
+    if (headless::GetBarInfo(bar) == nullptr || count < 0 || (buttons == nullptr && count > 0)) {
+        return false;
+    }
+    bar->bar.buttons.insert(bar->bar.buttons.end(), buttons, buttons + count);
+    return true;
+}
+
+bool CommandBarAddToolTips(Window bar, int count, const char16_t* const* tips) {
+    if (headless::GetBarInfo(bar) == nullptr || count < 0 || (tips == nullptr && count > 0)) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) bar->bar.toolTips.push_back(tips[i] ? tips[i] : u"");
+    return true;
+}
+
+bool CommandBarAddAdornments(Window bar, std::uint32_t) {
+    if (headless::GetBarInfo(bar) == nullptr) return false;
+    bar->bar.closeBox = true;
+    return true;
+}
+
+Menu CommandBarGetMenu(Window bar, int index) {
+    const headless::BarInfo* info = headless::GetBarInfo(bar);
+    return (info != nullptr && index == 0) ? info->menu : nullptr;
+}
+
+bool CommandBarShow(Window bar, bool show) {
+    if (headless::GetBarInfo(bar) == nullptr) return false;
+    bar->visible = show;
+    bar->bar.shown = show;
+    return true;
+}
+
+bool SHCreateMenuBar(MenuBarInfo* info) {
+    if (info == nullptr) return false;
+    info->menuBar = nullptr;
+    ResourceData description = FindResourceData(info->module, RT_RCDATA, info->menuBarId);
+    if (!description.found || description.size < 4) return false;
+    std::uint16_t menuId = std::uint16_t(description.bytes[0] | (description.bytes[1] << 8));
+    Window bar = NewBar(info->parent, true);
+    if (bar == nullptr) return false;
+    bar->bar.menu = headless::NewMenuFromTemplate(info->module, menuId);
+    bar->visible = true;
+    bar->bar.shown = true;
+    info->menuBar = bar;
+    return true;
+}
+
+int MessageBox(Window owner, const char16_t* text, const char16_t* caption, std::uint32_t type) {
+    int answer = DefaultAnswer(type);
+    if (!g_answers.empty()) {
+        answer = g_answers.front();
+        g_answers.pop_front();
+    }
+    g_boxes.push_back(
+        {owner, text ? text : u"", caption ? caption : u"", type, answer});
+    return answer;
+}
+
+OsVersion GetVersion() { return OsVersion{4, 20}; }
+
+void InitCommonControls() {}
+
+// ---- Dialogs ----------------------------------------------------------
+
+static Window NewControl(Window dialog, const DialogItemTemplate& item) {
+    Window control = headless::NewWindow(WindowKind::Control);
+    control->parent = dialog;
+    control->control = item.kind;
+    control->id = item.id == 0xFFFF ? -1 : item.id;
+    control->style = item.style;
+    control->title = item.text ? item.text : u"";
+    control->bitmapId = item.bitmapId;
+    control->visible = true;
+    int x = dialog->rect.left + item.x * kDialogUnit;
+    int y = dialog->rect.top + item.y * kDialogUnit;
+    control->rect = Rect{x, y, x + item.cx * kDialogUnit, y + item.cy * kDialogUnit};
+    dialog->children.push_back(control);
+    return control;
+}
+
+std::intptr_t DialogBoxParam(const Module* module, std::uint16_t templateId, Window owner,
+                             DialogProc proc, LParam param) {
+    auto* dialogTemplate =
+        static_cast<const DialogTemplate*>(FindResourceObject(module, RT_DIALOG, templateId));
+    if (dialogTemplate == nullptr || proc == nullptr) return -1;
+    Window dialog = headless::NewWindow(WindowKind::Dialog);
+    dialog->dialogProc = proc;
+    dialog->parent = owner;
+    dialog->templateId = templateId;
+    dialog->style = dialogTemplate->style;
+    dialog->exStyle = dialogTemplate->exStyle;
+    dialog->title = dialogTemplate->caption ? dialogTemplate->caption : u"";
+    int width = dialogTemplate->cx * kDialogUnit;
+    int height = dialogTemplate->cy * kDialogUnit;
+    int left = (g_screenWidth - width) / 2;
+    int top = (g_screenHeight - height) / 2;
+    dialog->rect = Rect{left, top, left + width, top + height};
+    for (int i = 0; i < dialogTemplate->itemCount; ++i) NewControl(dialog, dialogTemplate->items[i]);
+    Window firstControl = dialog->children.empty() ? nullptr : dialog->children.front();
+
+    proc(dialog, WM_INITDIALOG, WParam(firstControl), param);
+    if (Alive(dialog) && !dialog->ended) {
+        dialog->visible = true;
+        dialog->invalid = true;
+        dialog->eraseNeeded = true;
+        Activate(dialog);
+        for (Window control : dialog->children) {
+            if (control->control != ControlKind::OwnerDrawButton) continue;
+            DrawItemStruct item;
+            item.ctlType = ODT_BUTTON;
+            item.ctlId = std::uint32_t(control->id);
+            item.itemAction = ODA_DRAWENTIRE;
+            item.item = control;
+            item.dc = GetDC(control);
+            item.rcItem = Rect{0, 0, control->rect.right - control->rect.left,
+                               control->rect.bottom - control->rect.top};
+            proc(dialog, WM_DRAWITEM, WParam(control->id), LParam(&item));
+            ReleaseDC(control, item.dc);
+        }
+    }
+    auto ended = [dialog] { return !Alive(dialog) || dialog->ended; };
+    Pump(ended);
+    if (!ended() && g_driver) {
+        g_driver(dialog, templateId);
+        Pump(ended);
+    }
+    if (!ended()) {
+        proc(dialog, WM_COMMAND, MakeWParam(IDCANCEL, 0), 0);
+        Pump(ended);
+    }
+    if (Alive(dialog) && !dialog->ended) {
+        dialog->ended = true;
+        dialog->result = IDCANCEL;
+    }
+    std::intptr_t result = dialog->result;
+    if (Alive(dialog)) DestroyWindow(dialog);
+    g_dialogsRun.push_back({templateId, result});
+    return result;
+}
+
+bool EndDialog(Window dialog, std::intptr_t result) {
+    if (!Alive(dialog) || dialog->kind != WindowKind::Dialog) return false;
+    dialog->ended = true;
+    dialog->result = result;
+    return true;
+}
+
+}  // namespace plat
