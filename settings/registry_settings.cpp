@@ -16,6 +16,11 @@ constexpr std::uint16_t kOutlineBitmapIds[3] = {201, 202, 203};
 constexpr int kSearchStringCapacity = 34;
 constexpr std::size_t kMaxProgramPath = 260;
 
+// Whether the per-book settings have been read. Memory running out while
+// they are read ends the program through the save; the values not read yet
+// must then stay as stored rather than be overwritten with empty ones.
+bool g_settingsLoaded = false;
+
 // Reads a value of the per-book key into a new buffer of `allocation` bytes
 // (zero-filled, so text values are always terminated). Returns nullptr when
 // the key or value is absent, the allocation fails or the read fails.
@@ -95,6 +100,8 @@ void LoadBookmarkList() {
     AppState.BookmarkCount = 0;
 }
 void SaveAndFreeBookmarkList() {}
+
+void WriteLoadedSettings();
 
 }  // namespace
 
@@ -197,6 +204,7 @@ int WriteBinary(const char16_t* valueName, const std::uint8_t* bytes, std::uint3
 }
 
 void LoadSettings() {
+    g_settingsLoaded = false;
     const char16_t* programPath = plat::GetModuleFileName();
     if (programPath != nullptr && programPath[0] != 0) {
         char16_t path[kMaxProgramPath + 1] = {};
@@ -230,10 +238,22 @@ void LoadSettings() {
 
     LoadOutlineBitmaps();
     LoadBookmarkList();
+    g_settingsLoaded = true;
 }
 
 void SaveSettingsAndQuit() {
     DeleteOutlineBitmaps();
+    if (g_settingsLoaded) {
+        WriteLoadedSettings();
+    }
+    ReleaseView();
+    SaveAndFreeBookmarkList();
+    plat::PostQuitMessage(0);
+}
+
+namespace {
+
+void WriteLoadedSettings() {
     if (AppState.SearchString[0] != 0) {
         WriteByteString(u"SearchString", AppState.SearchString);
     }
@@ -253,7 +273,6 @@ void SaveSettingsAndQuit() {
     if (AppState.Lesson != 0) {
         WriteDword(u"Lesson", AppState.Lesson);
     }
-    ReleaseView();
-    SaveAndFreeBookmarkList();
-    plat::PostQuitMessage(0);
 }
+
+}  // namespace
