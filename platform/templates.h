@@ -61,6 +61,8 @@ struct DialogTemplate {
 };
 
 // A bitmap: width x height pixels, row by row from the top, each 0x00BBGGRR.
+// In tool bar images, kTransparentColour (magenta) lets the bar show through.
+constexpr Colour kTransparentColour = 0x00FF00FF;
 struct BitmapResource {
     int width;
     int height;
