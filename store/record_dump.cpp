@@ -1,0 +1,307 @@
+#include "store/record_dump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+char32_t MirrorBracket(char32_t c) {
+    switch (c) {
+    case '(': return ')';
+    case ')': return '(';
+    case '[': return ']';
+    case ']': return '[';
+    case '{': return '}';
+    case '}': return '{';
+    case '<': return '>';
+    case '>': return '<';
+    default: return c;
+    }
+}
+
+bool IsLatinLetter(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
+}
+bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool IsHebrew(char32_t c) { return c >= 0x5D0 && c <= 0x5EA; }
+bool IsNumberSeparator(char32_t c) { return c == '.' || c == ',' || c == ':' || c == '/'; }
+
+void Reverse(std::vector<char32_t>& s, std::size_t from, std::size_t to, bool mirror) {
+    std::reverse(s.begin() + std::ptrdiff_t(from), s.begin() + std::ptrdiff_t(to));
+    if (mirror) {
+        for (std::size_t i = from; i < to; ++i) {
+            s[i] = MirrorBracket(s[i]);
+        }
+    }
+}
+
+std::string ToUtf8(const std::vector<char32_t>& s) {
+    std::string out;
+    for (char32_t c : s) {
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+void AppendFormat(std::string& out, const char* format, unsigned a, unsigned b = 0, unsigned c = 0,
+                  unsigned d = 0) {
+    char line[64];
+    std::snprintf(line, sizeof line, format, a, b, c, d);
+    out += line;
+}
+
+const char* AlignmentWord(std::uint8_t flags) {
+    switch (flags & 0x60) {
+    case 0x20: return "right";
+    case 0x40: return "centre";
+    default: return "left";
+    }
+}
+
+void AppendStyle(std::string& out, unsigned key) {
+    const unsigned size = key & 0x07;
+    if (size == 1) {
+        out += " normal";
+    } else if (size == 2) {
+        out += " small";
+    } else if (size == 4) {
+        out += " large";
+    } else {
+        AppendFormat(out, " style=%u", size);
+    }
+    if (key & 0x08) {
+        out += " bold";
+    }
+}
+
+}  // namespace
+
+std::string StoredTextToReadingOrder(const std::uint8_t* bytes, std::size_t count, bool rightToLeft) {
+    std::vector<char32_t> s;
+    s.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t b = bytes[i];
+        if (rightToLeft && b >= 0x61 && b <= 0x7B) {
+            s.push_back(char32_t(0x5D0 + (b - 0x61)));
+        } else if (rightToLeft && b == 0x7E) {
+            s.push_back(U'{');
+        } else {
+            s.push_back(char32_t(b));
+        }
+    }
+    if (!rightToLeft) {
+        return ToUtf8(s);
+    }
+    // Visual order back to reading order: reverse the whole, then put the
+    // left-to-right stretches (Latin words with what lies between them, and
+    // numbers) back into their own order.
+    Reverse(s, 0, s.size(), true);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (IsLatinLetter(s[i])) {
+            std::size_t end = i + 1;  // one past the last Latin letter or digit of the stretch
+            for (std::size_t j = i + 1; j < s.size() && !IsHebrew(s[j]); ++j) {
+                if (IsLatinLetter(s[j]) || IsDigit(s[j])) {
+                    end = j + 1;
+                }
+            }
+            Reverse(s, i, end, true);
+            i = end;
+        } else if (IsDigit(s[i])) {
+            std::size_t end = i + 1;
+            while (end < s.size() && (IsDigit(s[end]) || (IsNumberSeparator(s[end]) && end + 1 < s.size() &&
+                                                          IsDigit(s[end + 1])))) {
+                ++end;
+            }
+            Reverse(s, i, end, false);
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return ToUtf8(s);
+}
+
+std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) {
+    std::string out;
+    if (text == nullptr) {
+        return out;
+    }
+    std::size_t pos = 0;
+    int record = 0;
+    bool hasTitle = false;
+    while (pos < length && text[pos] != 0) {
+        const std::uint8_t flags = text[pos];
+        if (pos + 2 >= length) {
+            AppendFormat(out, "%5u  %02X     (record cut by the end of the stream)\n", unsigned(pos), flags);
+            return out;
+        }
+        const std::uint8_t layout = text[pos + 1];
+        AppendFormat(out, "%5u  %02X %02X  ", unsigned(pos), flags, layout);
+        const bool rtl = (flags & 0x10) != 0;
+        const char* direction = rtl ? "rtl" : "ltr";
+        std::size_t next;
+        if ((flags & 0x07) == 0x07) {
+            if (layout == 0) {
+                out += "empty";
+                next = pos + 3;
+            } else if (text[pos + 2] == 0) {
+                if (layout <= 160) {
+                    AppendFormat(out, "rule %upx", layout);
+                } else {
+                    AppendFormat(out, "rule %u%%", unsigned(layout - 160) * 2);
+                }
+                out += ' ';
+                out += AlignmentWord(flags);
+                next = pos + 3;
+            } else {
+                std::size_t caption = pos + 3;
+                unsigned number = text[pos + 2] & 0x7F;
+                if (text[pos + 3] & 0x80) {
+                    number |= unsigned(text[pos + 3] & 0x7F) << 7;
+                    caption = pos + 4;
+                }
+                std::size_t end = caption;
+                while (end < length && text[end] != 0) {
+                    ++end;
+                }
+                if (number == 0x3FFF) {
+                    out += "back";
+                } else {
+                    AppendFormat(out, number == 0 ? "link %u (ignored)" : "link %u", number);
+                }
+                out += ' ';
+                out += direction;
+                out += ' ';
+                out += AlignmentWord(flags);
+                if (flags & 0x80) {
+                    out += " blank";
+                }
+                out += ": ";
+                out += StoredTextToReadingOrder(text + caption, end - caption, rtl);
+                if (end >= length) {
+                    out += "  (cut by the end of the stream)\n";
+                    return out;
+                }
+                next = end + 1;
+                out += '\n';
+                pos = next;
+                ++record;
+                continue;
+            }
+            if (flags & 0x80) {
+                out += " blank";
+            }
+            out += '\n';
+        } else {
+            std::size_t begin = pos + 2;
+            std::size_t end = begin;
+            while (end < length && text[end] != 0) {
+                ++end;
+            }
+            const unsigned label = layout >> 6;
+            const bool continuation = label != 0 && record > 0 && begin < end && text[begin] == 0x20;
+            if (record == 0 && (flags == 0xCC || flags == 0xDC)) {
+                out += "title";
+                hasTitle = true;
+            } else if (record == (hasTitle ? 1 : 0) && (flags == 0xC1 || flags == 0xD1)) {
+                out += "subtitle";
+            } else {
+                out += "text";
+            }
+            out += ' ';
+            out += direction;
+            AppendStyle(out, flags & 0x0F);
+            out += ' ';
+            out += AlignmentWord(flags);
+            if (layout & 0x3F) {
+                AppendFormat(out, " indent=%u", layout & 0x3Fu);
+            }
+            if (label != 0) {
+                AppendFormat(out, " label=%u", label);
+            }
+            if (continuation) {
+                out += " cont";
+                ++begin;
+            }
+            if (flags & 0x80) {
+                out += " blank";
+            }
+            out += ": ";
+            out += StoredTextToReadingOrder(text + begin, end - begin, rtl);
+            if (end >= length) {
+                out += "  (cut by the end of the stream)\n";
+                return out;
+            }
+            out += '\n';
+            next = end + 1;
+        }
+        pos = next;
+        ++record;
+    }
+    return out;
+}
+
+std::string DescribeIndexStream(const std::uint8_t* data, std::size_t length) {
+    std::string out;
+    if (data == nullptr) {
+        return out;
+    }
+    std::size_t pos = 0;
+    while (pos + 3 < length && data[pos + 2] != 0) {
+        const unsigned id = data[pos] | (unsigned(data[pos + 1]) << 8);
+        const std::uint8_t flags = data[pos + 2];
+        const unsigned level = data[pos + 3];
+        AppendFormat(out, "%5u  %04X %02X %02X  ", unsigned(pos), id, flags, level);
+        for (unsigned k = 0; k < level && k < 16; ++k) {
+            out += "  ";
+        }
+        const unsigned key = id & 0x3FFF;
+        if ((id & 0xC000) == 0xC000) {
+            AppendFormat(out, "section+article %u", key);
+        } else if (id & 0x8000) {
+            AppendFormat(out, "section %u", key);
+        } else if (id & 0x4000) {
+            AppendFormat(out, "article %u", key);
+        } else {
+            AppendFormat(out, "entry %u", key);
+        }
+        if (id & 0x8000) {
+            out += (flags & 0x40) ? " open" : " closed";
+        } else if (flags & 0x40) {
+            out += " open";
+        }
+        out += (flags & 0x80) ? " shown" : " hidden";
+        AppendStyle(out, flags & 0x1F);
+        if (flags & 0x10) {
+            out += " key16";
+        }
+        std::size_t end = pos + 4;
+        while (end < length && data[end] != 0) {
+            ++end;
+        }
+        out += ": ";
+        out += StoredTextToReadingOrder(data + pos + 4, end - pos - 4, true);
+        if (end >= length) {
+            out += "  (cut by the end of the stream)\n";
+            return out;
+        }
+        out += '\n';
+        pos = end + 1;
+    }
+    return out;
+}
