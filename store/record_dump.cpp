@@ -1,5 +1,11 @@
 #include "store/record_dump.h"
 
+#include "app/app_state.h"
+#include "platform/memory.h"
+#include "platform/resources.h"
+#include "store/article_store.h"
+#include "store/palmdoc.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -304,4 +310,48 @@ std::string DescribeIndexStream(const std::uint8_t* data, std::size_t length) {
         pos = end + 1;
     }
     return out;
+}
+
+bool DescribeLesson(int lesson, std::string* listing, std::string* error) {
+    const bool index = lesson == kIndexLesson;
+    const std::string name = index ? std::string("the index") : "lesson " + std::to_string(lesson);
+    if (lesson < 1 || lesson + kArticleResourceBase > 0xFFFF) {
+        *error = name + " is not a lesson number";
+        return false;
+    }
+    const plat::ResourceData resource =
+        plat::FindResourceData(AppState.Instance, RT_RCDATA, std::uint16_t(kArticleResourceBase + lesson));
+    if (!resource.found) {
+        *error = name + " does not exist (no resource " + std::to_string(kArticleResourceBase + lesson) + ")";
+        return false;
+    }
+    const std::uint8_t* b = resource.bytes;
+    const std::uint32_t size = resource.size;
+    const std::uint32_t remainder = size >= 6 ? (std::uint32_t(b[0]) << 8 | b[1]) : 0;
+    const std::uint32_t compressed = size >= 10 ? (std::uint32_t(b[6]) << 8 | b[7]) : 0;
+    const std::uint32_t length = size >= 10 ? (std::uint32_t(b[8]) << 8 | b[9]) : 0;
+    if (size < 11 || remainder > size - 6 || remainder < 5 || compressed == 0 || compressed > remainder - 4 ||
+        length == 0) {
+        *error = name + " has a damaged container";
+        return false;
+    }
+    std::vector<std::uint8_t> check(length);
+    if (PalmDocDecode(b + 10, compressed, check.data(), length).status != PalmDocStatus::Complete) {
+        *error = name + " has a damaged compressed stream";
+        return false;
+    }
+    int code = 0;
+    std::uint8_t* text = LoadArticle(lesson, &code);
+    if (text == nullptr) {
+        *error = name + " does not load (error " + std::to_string(code) + ")";
+        return false;
+    }
+    char header[160];
+    std::snprintf(header, sizeof header, "%s: %u bytes of text, %u compressed (%.1f%%), resource %d\n",
+                  name.c_str(), unsigned(length), unsigned(compressed), 100.0 * compressed / length,
+                  kArticleResourceBase + lesson);
+    *listing = header;
+    *listing += index ? DescribeIndexStream(text, length) : DescribeArticleStream(text, length);
+    plat::Free(text);
+    return true;
 }

@@ -22,3 +22,9 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length);
 // kind (section, article, entry) with its number and attributes and, after
 // ": ", the text indented two spaces per level.
 std::string DescribeIndexStream(const std::uint8_t* data, std::size_t length);
+
+// The listing of one lesson of AppState.Instance (the index as lesson
+// 31767): a header line with its sizes, then the records. The stream is
+// checked before it is loaded, so a damaged one gives no message box. False,
+// with a one-line reason in *error, when the lesson does not load.
+bool DescribeLesson(int lesson, std::string* listing, std::string* error);
