@@ -1,78 +1,126 @@
 #include "app/startup.h"
 
 #include "app/app_state.h"
+#include "app/main_window.h"
+#include "calendar/weekly_schedule.h"
+#include "platform/shell.h"
+#include "platform/unicode.h"
 #include "platform/window.h"
+#include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
 
 namespace {
 
 constexpr const char16_t* kClassName = u"Tovanel";
 
-plat::Window CreateMainWindow(int showCommand) {
-    plat::InitCommonControls();
-    LoadSettings();
-
-    plat::WindowClass windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.proc = MainWindowProc;
-    windowClass.module = AppState.Instance;
-    windowClass.iconId = 101;
-    windowClass.backgroundBrush = WHITE_BRUSH;
-    windowClass.className = kClassName;
-    plat::RegisterClass(windowClass);
-
-    std::uint32_t style = WS_VISIBLE;
-    if (AppState.Flags & AppFlags::ScrollBarShown) style |= WS_VSCROLL;
-    plat::Window window =
-        plat::CreateWindowEx(WS_EX_WINDOWEDGE, kClassName, kClassName, style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, AppState.Instance,
-                             nullptr);
-    if (window == nullptr) return nullptr;
-    plat::ShowWindow(window, showCommand);
-    plat::UpdateWindow(window);
+plat::Window TopMostAncestor(plat::Window window) {
+    while (window != nullptr) {
+        plat::Window parent = plat::GetParent(window);
+        if (parent == nullptr) break;
+        window = parent;
+    }
     return window;
 }
 
 }  // namespace
 
-plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::WParam wParam,
-                             plat::LParam lParam) {
-    switch (message) {
-        case WM_CREATE:
-            AppState.MainWindow = window;
-            return 0;
-        case WM_PAINT: {
-            plat::PaintStruct paint;
-            plat::BeginPaint(window, &paint);
-            plat::EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_DESTROY:
-            SaveSettingsAndQuit();
-            return 0;
-        case WM_PRIVATE_CLOSE:
-            plat::DestroyWindow(window);
-            return 0;
-        default:
-            return plat::DefWindowProc(window, message, wParam, lParam);
+bool HandOverToRunningCopy() {
+    plat::Window existing = plat::FindWindow(kClassName, kClassName);
+    if (existing == nullptr) return false;
+    plat::Window foreground = plat::GetForegroundWindow();
+    plat::Window top = TopMostAncestor(foreground);
+    if (existing == foreground) {
+        plat::SendMessage(existing, WM_COMMAND, Command::ThisWeek, 0);
     }
+    if (existing != top) {
+        plat::SetForegroundWindow(existing);
+    }
+    return true;
 }
 
-int TovanelMain(const plat::Module* instance, const char16_t*, int showCommand) {
-    ClearAppState();
-    AppState.Instance = instance;
+namespace {
+
+void ReadSharedSwitches() {
     IgnoreActivate = ReadDword(kSharedKey, u"IgnoreActivate", 0);
     FullScreen = ReadDword(kSharedKey, u"FullScreen", 0);
     AllowSipInHebrewSearch = ReadDword(kSharedKey, u"AllowSipInHebrewSearch", 1);
+}
+
+}  // namespace
+
+bool IsTodayCommandLine(const char16_t* commandLine) {
+    if (commandLine == nullptr || commandLine[0] == 0) return false;
+    return plat::U16EqualNoCase(commandLine, u"/today") ||
+           plat::U16EqualNoCase(commandLine, u"--today");
+}
+
+bool RegisterMainClass(const plat::Module* instance, const char16_t* className) {
+    plat::WindowClass windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.proc = MainWindowProc;
+    windowClass.module = instance;
+    windowClass.iconId = kIconProgram;
+    windowClass.backgroundBrush = WHITE_BRUSH;
+    windowClass.className = className;
+    return plat::RegisterClass(windowClass);
+}
+
+plat::Window CreateMainWindow(int showCommand) {
+    if (HandOverToRunningCopy()) return nullptr;
+    plat::InitCommonControls();
+    bool taskBarHidden = false;
+    if (TaskBarWindow != nullptr) {
+        taskBarHidden = plat::ShowWindow(TaskBarWindow, SW_HIDE);
+    }
+    LoadSettings();
+    ChooseLesson(0, AppState.TodayRequested != 0);
+    RegisterMainClass(AppState.Instance, kClassName);
+
+    std::uint32_t style = WS_VISIBLE;
+    if (AppState.Flags & AppFlags::ScrollBarShown) style |= WS_VSCROLL;
+    plat::Window window =
+        plat::CreateWindowEx(WS_EX_WINDOWEDGE, kClassName, kClassName, style, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                             AppState.Instance, nullptr);
+    if (window == nullptr) {
+        if (taskBarHidden) plat::ShowWindow(TaskBarWindow, SW_SHOW);
+        return nullptr;
+    }
+    if (FullScreen) {
+        plat::Rect rect;
+        plat::GetWindowRect(window, &rect);
+        plat::SHFullScreen(window, plat::SHFS_HIDETASKBAR | plat::SHFS_HIDESIPBUTTON |
+                                       plat::SHFS_HIDESTARTICON);
+        plat::MoveWindow(window, rect.left, 0, rect.right, rect.bottom, false);
+    }
+    plat::ShowWindow(window, showCommand);
+    plat::UpdateWindow(window);
+    // A first run (no font chosen yet) asks for a font here once the font
+    // chooser is part of the program.
+    return window;
+}
+
+int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int showCommand) {
+    ClearAppState();
+    AppState.Instance = instance;
+    ReadSharedSwitches();
+    bool taskBarWasVisible = false;
+    if (FullScreen) {
+        TaskBarWindow = plat::FindWindow(u"HHTaskBar", u"");
+        if (TaskBarWindow != nullptr) taskBarWasVisible = plat::IsWindowVisible(TaskBarWindow);
+    }
     AppState.MenuBarOnBottom = ReadDword(kSharedKey, u"MenuBarOnBottom", 0);
     AppState.SurroundingGutter = ReadDword(kSharedKey, u"SurroundingGutter", 0);
+    if (IsTodayCommandLine(commandLine)) AppState.TodayRequested = 1;
 
     if (CreateMainWindow(showCommand) == nullptr) return 0;
 
+    // No accelerator table: the shortcut texts of the menu are labels only.
     plat::Message message;
     while (plat::GetMessage(&message) > 0) {
         plat::TranslateMessage(&message);
         plat::DispatchMessage(&message);
     }
+    if (TaskBarWindow != nullptr && taskBarWasVisible) plat::ShowWindow(TaskBarWindow, SW_SHOW);
     return int(message.wParam);
 }

@@ -1,12 +1,24 @@
-// The program's entry point and its main window.
+// The program's entry: start-up, the single running copy, the message loop
+// and the exit.
 #pragma once
 
 #include "platform/resources.h"
 #include "platform/types.h"
 
-// Runs the program: start-up, the message loop and the exit. Returns the
-// exit code. `commandLine` is the program's arguments joined by spaces.
+// Runs the program and returns its exit code. `commandLine` is what followed
+// the program's name ("/today" asks for this week's lesson).
 int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int showCommand);
 
-plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::WParam wParam,
-                             plat::LParam lParam);
+// The main window, or none when the program must end at once (another copy
+// runs, or the window could not be made).
+plat::Window CreateMainWindow(int showCommand);
+
+// When another copy of the program runs: shows this week's lesson there if
+// it is in front, else brings it forward, and returns true (this copy then
+// ends). False when no other copy runs.
+bool HandOverToRunningCopy();
+
+bool RegisterMainClass(const plat::Module* instance, const char16_t* className);
+
+// True for the command lines that ask for this week's lesson.
+bool IsTodayCommandLine(const char16_t* commandLine);

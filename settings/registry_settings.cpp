@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
+#include "view/article_view.h"
 
 namespace {
 
@@ -90,9 +91,17 @@ void DeleteOutlineBitmaps() {
 }
 
 // The view's part of the save: its top line as LastPosition, then the view
-// released. The view sets these when it exists.
-void SaveViewPosition() {}
-void ReleaseView() {}
+// released, once.
+void SaveViewPosition() {
+    if (AppState.View != nullptr) WriteDword(u"LastPosition", AppState.View->topLine);
+}
+
+void ReleaseView() {
+    if (AppState.View != nullptr) {
+        DestroyArticleView(AppState.View, 1);
+        AppState.View = nullptr;
+    }
+}
 
 // The bookmarks' part of the load and the save.
 void LoadBookmarkList() {

@@ -1,0 +1,214 @@
+#include "app/main_window.h"
+
+#include "app/app_state.h"
+#include "app/window_layout.h"
+#include "bookmarks/menu_check.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+#include "resources/ui_resources.h"
+#include "settings/registry_settings.h"
+#include "store/navigation.h"
+#include "view/article_view.h"
+
+namespace {
+
+void ScrollBy(plat::Window window, int delta) {
+    if (AppState.View == nullptr) return;
+    ScrollArticleView(AppState.View, delta, 1, 1);
+    UpdateScrollBar(window);
+}
+
+int KeyPageAmount() {
+    int mode = int((AppState.Flags & AppFlags::KeyPageMode) >> AppFlags::KeyPageModeShift);
+    return PageAmount(mode, AppState.View);
+}
+
+// Keys of the main window; false for keys it does not use.
+bool HandleKey(plat::Window window, std::uint32_t key) {
+    ArticleView* view = AppState.View;
+    switch (key) {
+        case VK_RETURN:
+            // Search Again runs here once searching is part of the program.
+            return true;
+        case VK_PRIOR:
+            if (view) ScrollBy(window, -KeyPageAmount());
+            return true;
+        case VK_NEXT:
+            if (view) ScrollBy(window, KeyPageAmount());
+            return true;
+        case VK_END:
+            if (view) ScrollBy(window, view->maxTopLine != 0 ? view->maxTopLine : KeyPageAmount());
+            return true;
+        case VK_HOME:
+            if (view) ScrollBy(window, view->topLine != 0 ? -int(view->topLine) : -KeyPageAmount());
+            return true;
+        case VK_LEFT:
+            StepLesson(window, -1);
+            return true;
+        case VK_UP:
+            ScrollBy(window, -1);
+            return true;
+        case VK_RIGHT:
+            StepLesson(window, +1);
+            return true;
+        case VK_DOWN:
+            ScrollBy(window, +1);
+            return true;
+        default:
+            return false;
+    }
+}
+
+int ScrollBarDelta(plat::WParam wParam) {
+    const ArticleView* view = AppState.View;
+    if (view == nullptr) return 0;
+    switch (plat::LoWord(wParam)) {
+        case SB_LINEUP: return -1;
+        case SB_LINEDOWN: return 1;
+        case SB_PAGEUP: return 1 - view->linesPainted;
+        case SB_PAGEDOWN: return view->linesPainted - 1;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: return std::int16_t(plat::HiWord(wParam)) - int(view->topLine);
+        case SB_TOP: return -int(view->topLine);
+        case SB_BOTTOM: return 1;
+        default: return 0;
+    }
+}
+
+void Activate(plat::Window window, plat::WParam wParam) {
+    if (plat::LoWord(wParam) == 0) return;
+    if (FullScreen) {
+        plat::SHFullScreen(window, plat::SHFS_HIDETASKBAR | plat::SHFS_HIDESIPBUTTON |
+                                       plat::SHFS_HIDESTARTICON);
+    } else {
+        plat::SHFullScreen(window, plat::SHFS_HIDESIPBUTTON);
+    }
+}
+
+void Destroy(plat::Window window) {
+    if (AppState.View != nullptr && AppState.View->deviceContext != nullptr) {
+        plat::ReleaseDC(window, AppState.View->deviceContext);
+        AppState.View->deviceContext = nullptr;
+    }
+    if (AppState.MenuBar != nullptr) {
+        plat::DestroyWindow(AppState.MenuBar);
+        AppState.MenuBar = nullptr;
+    }
+    SaveSettingsAndQuit();
+}
+
+}  // namespace
+
+int PageAmount(int mode, const ArticleView* view) {
+    int painted = view != nullptr ? view->linesPainted : 0;
+    return (mode == 2 || mode == 4) ? painted / 2 : painted - 1;
+}
+
+void UpdateReverseCheck(plat::Window, int mode) {
+    int state = (AppState.Flags & AppFlags::Reverse) ? 1 : 0;
+    if (SetMenuCheck(MenuForChecks(), mode, Command::Reverse, state)) {
+        AppState.Flags |= AppFlags::Reverse;
+    } else {
+        AppState.Flags &= ~AppFlags::Reverse;
+    }
+}
+
+int DispatchCommand(plat::Window window, std::uint16_t command) {
+    switch (command) {
+        case Command::ThisWeek:
+            OpenLesson(window, 0, 0, false);
+            return 0;
+        case Command::NextArticle:
+            StepLesson(window, +1);
+            return 0;
+        case Command::PreviousArticle:
+            StepLesson(window, -1);
+            return 0;
+        case Command::Reverse:
+            UpdateReverseCheck(window, kMenuCheckToggle);
+            if (AppState.View != nullptr) PaintArticleView(AppState.View, 1);
+            return 0;
+        case Command::Exit:
+            plat::DestroyWindow(window);
+            return 0;
+        // These commands are in the menu and the bar; each does its work once
+        // its part of the program (index, search, bookmarks, fonts, clipboard,
+        // about box, update check) is built.
+        case Command::ChooseArticle:
+        case Command::Index:
+        case Command::Search:
+        case Command::SearchAgain:
+        case Command::Bookmark:
+        case Command::CheckForUpdates:
+        case Command::About:
+        case Command::Font:
+        case Command::Copy:
+        case Command::Append:
+            return 0;
+        default:
+            return 1;
+    }
+}
+
+plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::WParam wParam,
+                             plat::LParam lParam) {
+    switch (message) {
+        case WM_CREATE:
+            AppState.MainWindow = window;
+            CreateMenuBar();
+            CreateViewAndLoad(window);
+            UpdateReverseCheck(window, kMenuCheckSet);
+            return 0;
+        case WM_DESTROY:
+            Destroy(window);
+            return 0;
+        case WM_SIZE:
+            ResizeView(window, plat::LoWord(std::uintptr_t(lParam)),
+                       plat::HiWord(std::uintptr_t(lParam)));
+            return 0;
+        case WM_ACTIVATE:
+            if (IgnoreActivate) return plat::DefWindowProc(window, message, wParam, lParam);
+            Activate(window, wParam);
+            return 0;
+        case WM_PAINT:
+            PaintMainWindow(reinterpret_cast<plat::Dc>(wParam), window, kPaintAll);
+            return 0;
+        case WM_SETTINGCHANGE:
+            plat::SHHandleWMSettingChange(window, wParam, lParam, nullptr);
+            return 0;
+        case WM_WINDOWPOSCHANGED: {
+            auto* position = reinterpret_cast<const plat::WindowPos*>(lParam);
+            if (position != nullptr && (position->flags & 0xFFFF0000u) != 0 &&
+                (position->flags & SWP_NOACTIVATE) != 0) {
+                plat::DestroyWindow(window);
+            }
+            return 0;
+        }
+        case WM_HELP:
+            // The About box opens here once it is part of the program.
+            return 0;
+        case WM_KEYDOWN:
+            return HandleKey(window, std::uint32_t(wParam)) ? 0 : 1;
+        case WM_COMMAND:
+            if (DispatchCommand(window, plat::LoWord(wParam)) == 0) return 0;
+            return plat::DefWindowProc(window, message, wParam, lParam);
+        case WM_VSCROLL: {
+            int delta = ScrollBarDelta(wParam);
+            if (delta != 0) ScrollArticleView(AppState.View, delta, 1, 1);
+            plat::DefWindowProc(window, message, wParam, lParam);
+            if (delta != 0) UpdateScrollBar(window);
+            return 1;
+        }
+        case WM_LBUTTONDOWN:
+            if (AppState.View != nullptr) {
+                TapView(window, AppState.View, plat::LoWord(std::uintptr_t(lParam)),
+                        plat::HiWord(std::uintptr_t(lParam)));
+            }
+            return 0;
+        case WM_PRIVATE_CLOSE:
+            plat::DestroyWindow(window);
+            return 0;
+        default:
+            return plat::DefWindowProc(window, message, wParam, lParam);
+    }
+}

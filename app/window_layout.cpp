@@ -1,0 +1,204 @@
+#include "app/window_layout.h"
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+#include "resources/ui_resources.h"
+#include "store/navigation.h"
+#include "view/article_view.h"
+
+namespace {
+
+struct ToolButtonSpec {
+    int image;
+    std::uint16_t command;
+    const char16_t* toolTip;
+};
+
+constexpr ToolButtonSpec kToolButtons[7] = {
+    {0, Command::PreviousArticle, u"Previous Article"},
+    {1, Command::ThisWeek, u"This Week"},
+    {2, Command::NextArticle, u"Next Article"},
+    {3, Command::Font, u"Choose Font"},
+    {4, Command::Search, u"Search"},
+    {5, Command::SearchAgain, u"Search Again"},
+    {6, Command::ChooseArticle, u"Choose Article"},
+};
+
+void CreateTopBar() {
+    AppState.MenuBar = plat::CommandBarCreate(AppState.Instance, AppState.MainWindow, 1);
+    AppState.MenuBarHeight = plat::CommandBarHeight(AppState.MenuBar);
+    plat::CommandBarInsertMenubar(AppState.MenuBar, AppState.Instance, kMenuMain, 0);
+}
+
+void CreateBottomBar() {
+    plat::MenuBarInfo info;
+    info.parent = AppState.MainWindow;
+    info.flags = plat::SHCMBF_HIDESIPBUTTON;
+    info.menuBarId = kMenuMain;
+    info.module = AppState.Instance;
+    if (plat::SHCreateMenuBar(&info)) AppState.MenuBar = info.menuBar;
+    plat::Rect rect;
+    if (AppState.MenuBar == nullptr || !plat::GetWindowRect(AppState.MenuBar, &rect)) {
+        AppState.MenuBarHeight = 0;
+        return;
+    }
+    AppState.MenuBarHeight = rect.bottom - rect.top;
+    // Leave the main window's scroll bar uncovered.
+    plat::MoveWindow(AppState.MenuBar, rect.left, rect.top,
+                     rect.right - rect.left - plat::GetSystemMetrics(SM_CXVSCROLL),
+                     AppState.MenuBarHeight, true);
+}
+
+void AddToolButtons() {
+    const char16_t* tips[8] = {nullptr};
+    plat::ToolButton buttons[7];
+    for (int i = 0; i < 7; ++i) {
+        tips[i + 1] = kToolButtons[i].toolTip;
+        buttons[i].image = kToolButtons[i].image;
+        buttons[i].command = kToolButtons[i].command;
+        buttons[i].state = plat::TBSTATE_ENABLED;
+        buttons[i].style = plat::TBSTYLE_BUTTON;
+    }
+    plat::CommandBarAddToolTips(AppState.MenuBar, 8, tips);
+    plat::CommandBarAddBitmap(AppState.MenuBar, AppState.Instance, kBitmapTools, 7, 16, 16);
+    plat::CommandBarAddButtons(AppState.MenuBar, 7, buttons);
+}
+
+}  // namespace
+
+void CreateMenuBar() {
+    plat::OsVersion version = plat::GetVersion();
+    if (version.major > 4 || (version.major == 4 && version.minor >= 21)) {
+        AppState.MenuBarOnBottom = 1;
+    }
+    AppState.MenuBar = nullptr;
+    if (AppState.MenuBarOnBottom == 0) {
+        CreateTopBar();
+    } else {
+        CreateBottomBar();
+    }
+    if (AppState.MenuBar == nullptr) {
+        AppState.MenuBarHeight = 0;
+        return;
+    }
+    AddToolButtons();
+    if (FullScreen && AppState.MenuBarOnBottom == 0) {
+        plat::CommandBarAddAdornments(AppState.MenuBar, 0);
+    }
+    plat::CommandBarShow(AppState.MenuBar, true);
+}
+
+plat::Menu MenuForChecks() {
+    if (AppState.MenuBar == nullptr) return nullptr;
+    if (AppState.MenuBarOnBottom) {
+        return reinterpret_cast<plat::Menu>(
+            plat::SendMessage(AppState.MenuBar, plat::SHCMBM_GETSUBMENU, 0, Command::MenuButton));
+    }
+    return plat::CommandBarGetMenu(AppState.MenuBar, 0);
+}
+
+void CreateViewAndLoad(plat::Window window) {
+    plat::Dc dc = plat::GetDC(window);
+    plat::Rect rect;
+    plat::GetClientRect(window, &rect);
+    if (AppState.MenuBarOnBottom) {
+        rect.bottom -= AppState.MenuBarHeight;
+    } else {
+        rect.top += AppState.MenuBarHeight;
+    }
+    const int g = AppState.SurroundingGutter;
+    if (rect.bottom - rect.top > 2 * g) {
+        rect.top += g;
+        rect.bottom -= g;
+    }
+    if (rect.right - rect.left > 2 * g) {
+        rect.left += g;
+        rect.right -= g;
+    }
+    AppState.View = CreateArticleView(dc, &rect, &AppState.Font, 100);
+    if (AppState.View == nullptr) {
+        plat::ReleaseDC(window, dc);
+        return;
+    }
+    LoadInitialLesson(window);
+}
+
+void ResizeView(plat::Window window, int width, int height) {
+    const int g = AppState.SurroundingGutter;
+    if (width > 2 * g) width -= 2 * g;
+    if (height > 2 * g) height -= 2 * g;
+    ArticleView* view = AppState.View;
+    if (view == nullptr) return;
+    height -= AppState.MenuBarHeight;
+    if (view->box.width == width && view->box.height == height) return;
+    SetViewSize(view, width, height);
+    UpdateScrollBar(window);
+}
+
+void UpdateScrollBar(plat::Window window) {
+    if ((AppState.Flags & AppFlags::ScrollBarShown) == 0 || AppState.View == nullptr) return;
+    plat::ScrollInfo info;
+    info.mask = SIF_RANGE | SIF_POS;
+    info.min = 0;
+    info.max = AppState.View->maxTopLine;
+    info.page = 0;
+    info.pos = AppState.View->topLine;
+    plat::SetScrollInfo(window, SB_VERT, info, true);
+}
+
+void PaintMainWindow(plat::Dc dc, plat::Window window, int options) {
+    plat::PaintStruct paint;
+    bool bracket = dc == nullptr;
+    if (bracket) plat::BeginPaint(window, &paint);
+    if ((options & kPaintView) && AppState.View != nullptr) {
+        PaintArticleView(AppState.View, (options & kPaintErase) ? 1 : 0);
+    }
+    if (bracket) plat::EndPaint(window, &paint);
+}
+
+void RepaintView(plat::Window window, int options) {
+    if (window == nullptr) window = AppState.MainWindow;
+    plat::Dc dc = plat::GetDC(window);
+    PaintMainWindow(dc, window, options);
+    plat::ReleaseDC(window, dc);
+    UpdateScrollBar(window);
+}
+
+int TapView(plat::Window window, ArticleView* view, int x, int y) {
+    const int g = AppState.SurroundingGutter;
+    const ViewBox& box = view->box;
+    if (x < box.x - g || x > box.x + box.width + g || y < box.y - g ||
+        y > box.y + box.height + g) {
+        return 0;
+    }
+    int link = HitTestLink(view, x, y);
+    if (link != 0) {
+        if (link != kBackLink) {
+            OpenLesson(window, LessonNumber(link), 0, true);
+        } else if (AppState.PreviousLesson != 0) {
+            OpenLesson(window, AppState.PreviousLesson, AppState.PreviousPosition, false);
+        }
+        return 1;
+    }
+    if ((AppState.Flags & AppFlags::TapPaging) == 0) return 0;
+    int c, origin, size;
+    if (AppState.Flags & AppFlags::TapSplitTopBottom) {
+        c = y;
+        origin = box.y;
+        size = box.height;
+    } else {
+        c = x;
+        origin = box.x;
+        size = box.width;
+    }
+    int mid = origin + size / 2;
+    int mode = int((AppState.Flags & AppFlags::TapPageMode) >> AppFlags::TapPageModeShift);
+    int amount = PageAmount(mode, view);
+    if (amount < 0) amount = -amount;
+    if (c < mid) amount = -amount;
+    ScrollArticleView(view, amount, 1, 1);
+    UpdateScrollBar(window);
+    return 1;
+}
