@@ -1,5 +1,6 @@
 // The reader's executable: prepares the desktop backend and runs the program.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/startup.h"
@@ -10,7 +11,34 @@
 #include "resources/book_resources.h"
 #endif
 
+namespace {
+
+void PrintHelp() {
+    std::printf(
+        "Usage: tovanel [/today | --today]\n"
+        "\n"
+        "Reads the book, opening on this week's article (or where you left it).\n"
+        "\n"
+        "  /today, --today  open this week's article even if you chose another\n"
+        "  --help           show this help and exit\n"
+        "  --version        show the version and exit\n"
+        "\n"
+        "Settings are kept in $XDG_CONFIG_HOME/Quillmark/registry.reg\n"
+        "(~/.config/Quillmark/registry.reg), or in the file named by\n"
+        "TOVANEL_REGISTRY. tovanel-cli looks at the book without a window.\n");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        PrintHelp();
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Tovanel 1.84a\n");
+        return 0;
+    }
     plat::HostStatus status = plat::Initialise(argc, argv, false);
     if (status == plat::HostStatus::Failed) {
         std::printf("Tovanel cannot open its window here: %s\n", plat::HostFailureText());
