@@ -169,7 +169,7 @@ public:
 
     bool Finish() {
         spot_ = {file_, 0};
-        if (recordCount_ == 0) {
+        if (recordCount_ == 0 && diagnostics_.ErrorCount() == errorsAtStart_) {
             diagnostics_.Error(spot_, 0, "the lesson has no paragraphs");
         }
         return diagnostics_.ErrorCount() == errorsAtStart_;
