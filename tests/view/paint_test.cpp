@@ -264,7 +264,7 @@ TEST_F(PaintTest, HighlightInRightToLeftTextIsPlacedInStorageOrder) {
     view_->highlightEnd = 9;
     AppState.Flags = AppFlags::Reverse;
     ASSERT_EQ(Paint(), 0);
-    const DrawOp& op = TextOps().back();
+    const DrawOp op = TextOps().back();
     EXPECT_EQ(op.backColour, 0x0000FFFFu);
     // Placed after the first stored character, drawn reversed.
     EXPECT_EQ(op.rect.left, Line(1).x + 8);
