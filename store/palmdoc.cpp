@@ -1,6 +1,7 @@
 #include "store/palmdoc.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -37,6 +38,25 @@ PalmDocDecodeResult PalmDocDecode(const std::uint8_t* in, std::size_t inLength, 
         const std::uint8_t* const inFast = inEnd - 9;
         std::uint8_t* const outFast = outEnd - 16;
         while (ip <= inFast && op <= outFast) {
+            if constexpr (std::endian::native == std::endian::little) {
+                // Bytes 0x09-0x7F stand for themselves: copy the leading
+                // stretch of them among the next eight in one go.
+                std::uint64_t v;
+                std::memcpy(&v, ip, 8);
+                const std::uint64_t high = 0x8080808080808080ull;
+                const std::uint64_t special = (v | ~(v + 0x7777777777777777ull)) & high;
+                const unsigned plain = special == 0 ? 8u : unsigned(std::countr_zero(special)) >> 3;
+                if (plain != 0) {
+                    Copy8(op, ip);
+                    ip += plain;
+                    op += plain;
+                    // Fewer than eight: a token follows; take it now when
+                    // the buffers still allow the fast path.
+                    if (plain == 8 || ip > inFast || op > outFast) {
+                        continue;
+                    }
+                }
+            }
             const unsigned c = *ip++;
             if (c < 0x80) {
                 if (c >= 0x01 && c <= 0x08) {
@@ -164,7 +184,8 @@ namespace {
 class MatchFinder {
 public:
     MatchFinder(const std::uint8_t* data, std::size_t length, int maxChain)
-        : data_(data), length_(length), maxChain_(maxChain), head_(kHashSize, -1), prev_(length, -1) {}
+        : data_(data), length_(length), maxChain_(maxChain), hashBits_(HashBitsFor(length)),
+          head_(std::size_t(1) << hashBits_, -1), prev_(length, -1) {}
 
     // Longest match at `pos` against positions already inserted; adds `pos`.
     // Returns its length (0 when below 3) and sets *distance.
@@ -185,8 +206,19 @@ public:
             const std::uint8_t* const old = data_ + cand;
             if (old[best < limit ? best : limit - 1] == cur[best < limit ? best : limit - 1]) {
                 std::size_t len = 0;
-                while (len < limit && old[len] == cur[len]) {
-                    ++len;
+                if (limit == kMaxMatch && std::endian::native == std::endian::little) {
+                    std::uint64_t a, b;
+                    std::memcpy(&a, old, 8);
+                    std::memcpy(&b, cur, 8);
+                    const std::uint64_t diff = a ^ b;
+                    len = diff != 0 ? std::size_t(std::countr_zero(diff)) >> 3 : 8;
+                    if (len == 8) {
+                        len += old[8] == cur[8] ? (old[9] == cur[9] ? 2 : 1) : 0;
+                    }
+                } else {
+                    while (len < limit && old[len] == cur[len]) {
+                        ++len;
+                    }
                 }
                 if (len > best) {
                     best = len;
@@ -213,18 +245,26 @@ public:
     }
 
 private:
-    static constexpr int kHashBits = 14;
-    static constexpr std::size_t kHashSize = std::size_t(1) << kHashBits;
+    // A table about twice the input, between 2^8 and 2^14 heads: short
+    // lessons do not pay for clearing a large one.
+    static int HashBitsFor(std::size_t length) {
+        int bits = 8;
+        while (bits < 14 && (std::size_t(1) << bits) < 2 * length) {
+            ++bits;
+        }
+        return bits;
+    }
 
     std::uint32_t Hash(std::size_t pos) const {
         const std::uint32_t v = std::uint32_t(data_[pos]) | (std::uint32_t(data_[pos + 1]) << 8) |
                                 (std::uint32_t(data_[pos + 2]) << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2654435761u) >> (32 - hashBits_);
     }
 
     const std::uint8_t* data_;
     std::size_t length_;
     int maxChain_;
+    int hashBits_;
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> prev_;
 };
