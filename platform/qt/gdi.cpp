@@ -1,0 +1,641 @@
+// Text and drawing on Qt. Every device context draws at once into a QImage:
+// a window's backing image, a bitmap selected into a memory context, or an
+// offscreen picture of its own.
+//
+// Runs are drawn in exactly the given order: prefixing them with U+202D
+// (left-to-right override) stops every bidi reordering, and placing them by
+// baseline keeps the override character from moving the line. Widths come
+// from a per-font table of whole-pixel advances, the same advances the
+// drawing uses.
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gdi.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/qt_internal.h"
+#include "platform/templates.h"
+#include "platform/window.h"
+
+namespace plat {
+namespace {
+
+constexpr char16_t kLeftToRightOverride = 0x202D;
+constexpr int kDefaultFontHeight = 16;
+
+BrushObject g_stockBrushes[6] = {
+    {QColor(255, 255, 255), false}, {QColor(192, 192, 192), false}, {QColor(128, 128, 128), false},
+    {QColor(64, 64, 64), false},    {QColor(0, 0, 0), false},       {QColor(), true},
+};
+
+// Fonts are measured against an image so that measuring and drawing use the
+// same device.
+const QImage& ReferenceImage() {
+    static QImage image(1, 1, QImage::Format_RGB32);
+    return image;
+}
+
+QImage& ScreenImage() {
+    static QImage image(1, 1, QImage::Format_RGB32);
+    return image;
+}
+
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void SetupFont(FontObject* f, const LogFont& d) {
+    f->description = d;
+    QString face = qtb::ToQString(d.faceName);
+    QFont font = face.isEmpty() ? QGuiApplication::font() : QFont(face);
+    if (!face.isEmpty()) {
+        font.setFamilies(QStringList{face});
+    }
+    int pixels = d.height == 0 ? kDefaultFontHeight : std::abs(d.height);
+    font.setPixelSize(pixels);
+    int weight = d.weight <= 0 ? 400 : std::clamp(int(d.weight), 1, 1000);
+    font.setWeight(QFont::Weight(weight));
+    font.setItalic(d.italic);
+    font.setUnderline(d.underline);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    // No shaping: no ligatures, no contextual forms, so a run is exactly its
+    // characters side by side at their own advances.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    f->font = font;
+    f->metrics = std::make_unique<QFontMetrics>(font, &ReferenceImage());
+    f->ascent = f->metrics->ascent();
+    f->descent = f->metrics->descent();
+    f->height = f->metrics->height();
+    f->averageWidth = f->metrics->averageCharWidth();
+    f->maxWidth = f->metrics->maxWidth();
+}
+
+FontObject* DcFont(const DcObject* dc) {
+    return dc->font != nullptr ? dc->font : qtb::StockFont();
+}
+
+// The picture a device context draws on.
+QImage* Target(DcObject* dc) {
+    switch (dc->kind) {
+    case DcObject::WindowDc:
+        if (!qtb::IsLive(dc->window)) {
+            return nullptr;
+        }
+        return dc->window->image.isNull() ? nullptr : &dc->window->image;
+    case DcObject::MemoryDc: {
+        static QImage defaultBitmap(1, 1, QImage::Format_RGB32);
+        return dc->bitmap != nullptr ? &dc->bitmap->image : &defaultBitmap;
+    }
+    case DcObject::ImageDc:
+        return &dc->own;
+    case DcObject::ScreenDc:
+        return &ScreenImage();
+    }
+    return nullptr;
+}
+
+// Tells the window that part of its picture changed.
+void Touched(DcObject* dc, const QRect& area) {
+    if (dc->kind == DcObject::WindowDc && qtb::IsLive(dc->window)) {
+        WindowObject* w = dc->window;
+        QWidget* shown = w->client != nullptr ? static_cast<QWidget*>(w->client) : w->widget.data();
+        if (shown != nullptr) {
+            shown->update(area);
+        }
+    }
+}
+
+QRect FromRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
+// Draws one run with its cell's top-left corner at (x, top).
+void DrawRun(QPainter& p, FontObject* f, int x, int top, const QString& run) {
+    QString s;
+    s.reserve(run.size() + 1);
+    s.append(QChar(kLeftToRightOverride));
+    s.append(run);
+    p.setFont(f->font);
+    p.drawText(QPointF(x, top + f->ascent), s);
+}
+
+int RunWidth(FontObject* f, const QString& run) {
+    return qtb::MeasureRun(f, reinterpret_cast<const char16_t*>(run.utf16()), int(run.size()), -1,
+                           nullptr);
+}
+
+}  // namespace
+
+// ---- fonts ---------------------------------------------------------------
+
+int FontObject::Advance(char16_t c) {
+    auto& page = pages[c >> 8];
+    if (!page) {
+        page = std::make_unique<std::int32_t[]>(256);
+        std::fill_n(page.get(), 256, -1);
+    }
+    std::int32_t& a = page[c & 0xFF];
+    if (a < 0) {
+        a = metrics->horizontalAdvance(QChar(c));
+    }
+    return a;
+}
+
+int FontObject::PairAdvance(char16_t high, char16_t low) {
+    QChar pair[2] = {QChar(high), QChar(low)};
+    return metrics->horizontalAdvance(QString(pair, 2));
+}
+
+namespace qtb {
+
+std::unique_ptr<FontObject> MakeFont(const LogFont& description) {
+    auto f = std::make_unique<FontObject>();
+    SetupFont(f.get(), description);
+    return f;
+}
+
+void DrawRunAt(QPainter& p, FontObject* f, int x, int top, const QString& run) {
+    DrawRun(p, f, x, top, run);
+}
+
+FontObject* StockFont() {
+    static FontObject* font = [] {
+        auto* f = new FontObject;
+        SetupFont(f, LogFont{});
+        return f;
+    }();
+    return font;
+}
+
+int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, int* fit) {
+    int width = 0;
+    int fitted = 0;
+    bool fitting = maxExtent >= 0;
+    for (int i = 0; i < count; ++i) {
+        char16_t c = text[i];
+        int step;
+        int units = 1;
+        if (IsHigh(c) && i + 1 < count && IsLow(text[i + 1])) {
+            step = f->PairAdvance(c, text[i + 1]);
+            units = 2;
+        } else {
+            step = f->Advance(c);
+        }
+        width += step;
+        if (fitting) {
+            if (width <= maxExtent) {
+                fitted += units;
+            } else {
+                fitting = false;
+            }
+        }
+        i += units - 1;
+    }
+    if (fit != nullptr) {
+        *fit = fitted;
+    }
+    return width;
+}
+
+QImage BitmapImage(const BitmapResource& b, bool transparent) {
+    QImage image(b.width, b.height, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < b.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < b.width; ++x) {
+            Colour c = b.pixels[std::size_t(y) * std::size_t(b.width) + std::size_t(x)];
+            line[x] = transparent && c == kTransparentColour
+                          ? qRgba(0, 0, 0, 0)
+                          : qRgb(ColourRed(c), ColourGreen(c), ColourBlue(c));
+        }
+    }
+    return image;
+}
+
+QPixmap BitmapPixmap(const Module* module, std::uint16_t id) {
+    auto* b = static_cast<const BitmapResource*>(FindResourceObject(module, RT_BITMAP, id));
+    if (b == nullptr || b->width <= 0 || b->height <= 0 || b->pixels == nullptr) {
+        return QPixmap();
+    }
+    return QPixmap::fromImage(BitmapImage(*b));
+}
+
+}  // namespace qtb
+
+Font CreateFontIndirect(const LogFont& description) {
+    auto* f = new FontObject;
+    SetupFont(f, description);
+    return f;
+}
+
+void DeleteFont(Font font) {
+    if (font != nullptr && font != qtb::StockFont()) {
+        delete font;
+    }
+}
+
+Font SelectFont(Dc dc, Font font) {
+    if (dc == nullptr) {
+        return nullptr;
+    }
+    Font previous = dc->font;
+    dc->font = font;
+    return previous;
+}
+
+bool GetFontDescription(Font font, LogFont* description) {
+    if (font == nullptr || description == nullptr) {
+        return false;
+    }
+    *description = font->description;
+    return true;
+}
+
+bool GetTextMetrics(Dc dc, TextMetrics* m) {
+    if (dc == nullptr || m == nullptr) {
+        return false;
+    }
+    FontObject* f = DcFont(dc);
+    m->tmHeight = f->height;
+    m->tmAscent = f->ascent;
+    m->tmDescent = f->descent;
+    m->tmAveCharWidth = f->averageWidth;
+    m->tmMaxCharWidth = f->maxWidth;
+    return true;
+}
+
+bool GetTextExtentExPoint(Dc dc, const char16_t* text, int count, int maxExtent, int* fit,
+                          Size* extent) {
+    if (dc == nullptr || count < 0 || (text == nullptr && count > 0)) {
+        return false;
+    }
+    FontObject* f = DcFont(dc);
+    int width = qtb::MeasureRun(f, text, count, fit != nullptr ? std::max(maxExtent, 0) : -1, fit);
+    if (extent != nullptr) {
+        extent->cx = width;
+        extent->cy = f->height;
+    }
+    return true;
+}
+
+bool GetTextExtentPoint(Dc dc, const char16_t* text, int count, Size* extent) {
+    return GetTextExtentExPoint(dc, text, count, 0, nullptr, extent);
+}
+
+int DrawText(Dc dc, const char16_t* text, int count, const Rect& rect, std::uint32_t format) {
+    if (dc == nullptr || text == nullptr) {
+        return 0;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr) {
+        return 0;
+    }
+    if (count < 0) {
+        count = 0;
+        while (text[count] != 0) {
+            ++count;
+        }
+    }
+    FontObject* f = DcFont(dc);
+    QString all = qtb::ToQString(text, count);
+    int mnemonic = -1;
+    if ((format & DT_NOPREFIX) == 0) {
+        all = qtb::StripMnemonic(all, &mnemonic);
+    }
+    QStringList lines;
+    if (format & DT_SINGLELINE) {
+        lines << all;
+    } else {
+        lines = all.split(QLatin1Char('\n'));
+        for (QString& l : lines) {
+            if (l.endsWith(QLatin1Char('\r'))) {
+                l.chop(1);
+            }
+        }
+    }
+    QRect box = FromRect(rect);
+    int total = int(lines.size()) * f->height;
+    int y = box.top();
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER) {
+            y = box.top() + (box.height() - f->height) / 2;
+        } else if (format & DT_BOTTOM) {
+            y = box.bottom() + 1 - f->height;
+        }
+    }
+    QPainter p(image);
+    if ((format & DT_NOCLIP) == 0) {
+        p.setClipRect(box);
+    }
+    p.setPen(qtb::ToQColor(dc->textColour));
+    QRect touched;
+    int offset = 0;  // index of the line's first character in `all`
+    for (const QString& line : lines) {
+        int w = RunWidth(f, line);
+        int x = box.left();
+        if (format & DT_CENTER) {
+            x = box.left() + (box.width() - w) / 2;
+        } else if (format & DT_RIGHT) {
+            x = box.right() + 1 - w;
+        }
+        QRect cell(x, y, w, f->height);
+        if (dc->backMode == OPAQUE) {
+            p.fillRect(cell, qtb::ToQColor(dc->backColour));
+        }
+        DrawRun(p, f, x, y, line);
+        if (mnemonic >= offset && mnemonic < offset + line.size()) {
+            int ux = x + qtb::MeasureRun(f, reinterpret_cast<const char16_t*>(line.utf16()),
+                                         mnemonic - offset, -1, nullptr);
+            int uw = f->Advance(char16_t(line.at(mnemonic - offset).unicode()));
+            int uy = y + f->ascent + 1;
+            p.fillRect(QRect(ux, uy, std::max(uw, 1), 1), qtb::ToQColor(dc->textColour));
+        }
+        touched |= cell;
+        offset += int(line.size()) + 1;
+        y += f->height;
+    }
+    p.end();
+    if ((format & DT_NOCLIP) == 0) {
+        touched &= box;
+    }
+    Touched(dc, touched.adjusted(-2, -2, 2, 2));
+    return total;
+}
+
+bool ExtTextOut(Dc dc, int x, int y, const char16_t* text, int count) {
+    if (dc == nullptr || text == nullptr || count < 0) {
+        return false;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr) {
+        return false;
+    }
+    FontObject* f = DcFont(dc);
+    int w = qtb::MeasureRun(f, text, count, -1, nullptr);
+    QRect cell(x, y, w, f->height);
+    QPainter p(image);
+    if (dc->backMode == OPAQUE) {
+        p.fillRect(cell, qtb::ToQColor(dc->backColour));
+    }
+    p.setPen(qtb::ToQColor(dc->textColour));
+    DrawRun(p, f, x, y, qtb::ToQString(text, count));
+    p.end();
+    Touched(dc, cell.adjusted(-2, -2, 2, 2));
+    return true;
+}
+
+Colour SetTextColor(Dc dc, Colour colour) {
+    if (dc == nullptr) {
+        return 0;
+    }
+    Colour previous = dc->textColour;
+    dc->textColour = colour;
+    return previous;
+}
+
+Colour GetTextColor(Dc dc) { return dc != nullptr ? dc->textColour : 0; }
+
+Colour SetBkColor(Dc dc, Colour colour) {
+    if (dc == nullptr) {
+        return 0;
+    }
+    Colour previous = dc->backColour;
+    dc->backColour = colour;
+    return previous;
+}
+
+Colour GetBkColor(Dc dc) { return dc != nullptr ? dc->backColour : 0; }
+
+int SetBkMode(Dc dc, int mode) {
+    if (dc == nullptr || (mode != OPAQUE && mode != TRANSPARENT)) {
+        return 0;
+    }
+    int previous = dc->backMode;
+    dc->backMode = mode;
+    return previous;
+}
+
+// ---- brushes and shapes --------------------------------------------------
+
+Brush GetStockBrush(int index) {
+    if (index < WHITE_BRUSH || index > NULL_BRUSH) {
+        return nullptr;
+    }
+    return &g_stockBrushes[index];
+}
+
+Brush SelectBrush(Dc dc, Brush brush) {
+    if (dc == nullptr) {
+        return nullptr;
+    }
+    Brush previous = dc->brush != nullptr ? dc->brush : &g_stockBrushes[WHITE_BRUSH];
+    dc->brush = brush;
+    return previous;
+}
+
+bool FillRect(Dc dc, const Rect& rect, Brush brush) {
+    if (dc == nullptr || brush == nullptr) {
+        return false;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr) {
+        return false;
+    }
+    QRect r = FromRect(rect);
+    if (brush->hollow || r.isEmpty()) {
+        return true;
+    }
+    QPainter p(image);
+    p.fillRect(r, brush->colour);
+    p.end();
+    Touched(dc, r);
+    return true;
+}
+
+namespace {
+
+// Outline in a one-pixel black pen covering left..right-1 and top..bottom-1,
+// the inside filled with the selected brush.
+bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
+    if (dc == nullptr) {
+        return false;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr) {
+        return false;
+    }
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    if (right - left < 1 || bottom - top < 1) {
+        return true;
+    }
+    Brush brush = dc->brush != nullptr ? dc->brush : &g_stockBrushes[WHITE_BRUSH];
+    QPainter p(image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(brush->hollow ? QBrush(Qt::NoBrush) : QBrush(brush->colour));
+    QRect outline(left, top, right - left - 1, bottom - top - 1);
+    if (rx <= 0 || ry <= 0) {
+        if (!brush->hollow && right - left > 2 && bottom - top > 2) {
+            p.fillRect(QRect(left + 1, top + 1, right - left - 2, bottom - top - 2), brush->colour);
+        }
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(outline);
+    } else {
+        p.drawRoundedRect(outline, rx, ry);
+    }
+    p.end();
+    Touched(dc, QRect(left, top, right - left, bottom - top));
+    return true;
+}
+
+}  // namespace
+
+bool Rectangle(Dc dc, int left, int top, int right, int bottom) {
+    return Shape(dc, left, top, right, bottom, 0, 0);
+}
+
+bool RoundRect(Dc dc, int left, int top, int right, int bottom, int width, int height) {
+    return Shape(dc, left, top, right, bottom, width / 2, height / 2);
+}
+
+// ---- bitmaps -------------------------------------------------------------
+
+Bitmap LoadBitmap(const Module* module, std::uint16_t id) {
+    auto* b = static_cast<const BitmapResource*>(FindResourceObject(module, RT_BITMAP, id));
+    if (b == nullptr || b->width <= 0 || b->height <= 0 || b->pixels == nullptr) {
+        return nullptr;
+    }
+    auto* bitmap = new BitmapObject;
+    bitmap->image = qtb::BitmapImage(*b);
+    return bitmap;
+}
+
+void DeleteBitmap(Bitmap bitmap) { delete bitmap; }
+
+Size GetBitmapSize(Bitmap bitmap) {
+    if (bitmap == nullptr) {
+        return Size{};
+    }
+    return Size{bitmap->image.width(), bitmap->image.height()};
+}
+
+Dc CreateCompatibleDC(Dc) {
+    auto* dc = new DcObject;
+    dc->kind = DcObject::MemoryDc;
+    return dc;
+}
+
+bool DeleteDC(Dc memoryDc) {
+    if (memoryDc == nullptr || memoryDc->kind != DcObject::MemoryDc) {
+        return false;
+    }
+    delete memoryDc;
+    return true;
+}
+
+Bitmap SelectBitmap(Dc memoryDc, Bitmap bitmap) {
+    if (memoryDc == nullptr || memoryDc->kind != DcObject::MemoryDc) {
+        return nullptr;
+    }
+    Bitmap previous = memoryDc->bitmap;
+    memoryDc->bitmap = bitmap;
+    return previous;
+}
+
+bool BitBlt(Dc dest, int x, int y, int width, int height, Dc source, int sx, int sy,
+            std::uint32_t rop) {
+    if (dest == nullptr || source == nullptr || rop != SRCCOPY) {
+        return false;
+    }
+    QImage* to = Target(dest);
+    QImage* from = Target(source);
+    if (to == nullptr || from == nullptr || width <= 0 || height <= 0) {
+        return false;
+    }
+    QImage part = from->copy(sx, sy, width, height);
+    QPainter p(to);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(x, y, part);
+    p.end();
+    Touched(dest, QRect(x, y, width, height));
+    return true;
+}
+
+int GetDeviceCaps(Dc, int index) {
+    if (index == LOGPIXELSY) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        return screen != nullptr ? int(std::lround(screen->logicalDotsPerInchY())) : 96;
+    }
+    return 0;
+}
+
+int GetSystemMetrics(int index) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    switch (index) {
+    case SM_CXSCREEN:
+        return screen != nullptr ? screen->geometry().width() : 0;
+    case SM_CYSCREEN:
+        return screen != nullptr ? screen->geometry().height() : 0;
+    case SM_CXVSCROLL:
+        return qtb::ScrollBarWidth();
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void EnumFontFamilies(Dc, FontFamilyCallback callback, void* context) {
+    if (callback == nullptr) {
+        return;
+    }
+    const QStringList hebrew = QFontDatabase::families(QFontDatabase::Hebrew);
+    const QStringList all = QFontDatabase::families();
+    for (const QString& family : all) {
+        if (QFontDatabase::isPrivateFamily(family)) {
+            continue;
+        }
+        std::u16string name = qtb::ToU16(family);
+        std::uint8_t charSet = hebrew.contains(family) ? HEBREW_CHARSET : ANSI_CHARSET;
+        if (!callback(name.c_str(), charSet, context)) {
+            return;
+        }
+    }
+}
+
+// ---- offscreen images ----------------------------------------------------
+
+Dc CreateImageDC(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        return nullptr;
+    }
+    auto* dc = new DcObject;
+    dc->kind = DcObject::ImageDc;
+    dc->own = QImage(width, height, QImage::Format_RGB32);
+    dc->own.fill(Qt::white);
+    return dc;
+}
+
+void DeleteImageDC(Dc dc) {
+    if (dc != nullptr && dc->kind == DcObject::ImageDc) {
+        delete dc;
+    }
+}
+
+bool SaveDcImage(Dc dc, const char* pngPath) {
+    if (dc == nullptr || pngPath == nullptr) {
+        return false;
+    }
+    QImage* image = Target(dc);
+    return image != nullptr && image->save(QString::fromLocal8Bit(pngPath), "PNG");
+}
+
+}  // namespace plat

@@ -1,0 +1,280 @@
+// Objects behind the platform handles in the Qt backend, and the helpers the
+// backend's files share. Nothing outside platform/qt/ includes this.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMenu>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/gdi.h"
+#include "platform/templates.h"
+#include "platform/types.h"
+#include "platform/window.h"
+
+class QScrollBar;
+class QPushButton;
+class QToolButton;
+class QHBoxLayout;
+
+namespace plat {
+
+struct BrushObject {
+    QColor colour;
+    bool hollow = false;
+};
+
+struct BitmapObject {
+    QImage image;
+};
+
+// A font with its metrics and a lazily filled table of character advances.
+// Advances are whole pixels (kerning off, full hinting), so the width of a
+// run is the sum of its characters' advances and matches where drawing puts
+// them.
+struct FontObject {
+    LogFont description;
+    QFont font;
+    int ascent = 0;
+    int descent = 0;
+    int height = 0;
+    int averageWidth = 0;
+    int maxWidth = 0;
+    std::unique_ptr<QFontMetrics> metrics;
+    std::array<std::unique_ptr<std::int32_t[]>, 256> pages;
+
+    int Advance(char16_t c);
+    int PairAdvance(char16_t high, char16_t low);
+};
+
+struct MenuObject {
+    struct Item {
+        std::uint16_t id = 0;
+        QAction* action = nullptr;  // null for separators
+        bool checked = false;
+    };
+    QPointer<QMenu> menu;
+    std::vector<Item> items;
+    WindowObject* owner = nullptr;  // the window its commands go to
+};
+
+enum class WindowKind { TopLevel, Dialog, Control, Bar, Proxy };
+
+namespace qtb {
+class FrameWidget;
+class ClientWidget;
+}  // namespace qtb
+
+struct BarData {
+    bool bottom = false;             // shell menu bar (bottom) or command bar (top)
+    QHBoxLayout* layout = nullptr;
+    std::vector<QImage> images;      // tool images added so far
+    std::vector<std::u16string> tips;  // tips[0]: menu button
+    bool tipsGiven = false;
+    QToolButton* menuButton = nullptr;
+    std::unique_ptr<MenuObject> menu;
+    int menuButtonCommand = 0;       // command of the shell bar's drop-down button
+    std::vector<QToolButton*> buttons;
+    int widthDeficit = 0;            // how much narrower than its parent it was made
+    int height = 0;
+};
+
+struct DialogData {
+    const DialogTemplate* tmpl = nullptr;
+    const Module* module = nullptr;
+    DialogProc proc = nullptr;
+    bool ended = false;
+    std::intptr_t result = 0;
+    QFont font;
+    std::unique_ptr<FontObject> fontObject;  // the dialog font, for WM_GETFONT and drawing
+    int baseX = 0;  // dialog base units in pixels
+    int baseY = 0;
+    QPushButton* okButton = nullptr;
+    bool okStrip = false;
+    int defaultId = IDOK;
+};
+
+struct ControlData {
+    ControlKind kind = ControlKind::StaticText;
+    std::uint32_t style = 0;
+    int groupStart = 0;   // index of the first control of its radio group
+    bool noPrefix = false;
+    Font font = nullptr;                // as given by WM_SETFONT
+    std::unique_ptr<FontObject> own;    // the backend's copy of it
+    bool notifyGuard = false;  // set while the program changes the control
+};
+
+struct ScrollState {
+    int min = 0;
+    int max = 0;
+    std::uint32_t page = 0;
+    int pos = 0;
+};
+
+struct WindowObject {
+    WindowKind kind = WindowKind::TopLevel;
+    std::u16string className;
+    std::u16string text;
+    WindowProc proc = nullptr;
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    int backgroundBrush = WHITE_BRUSH;
+    WindowObject* parent = nullptr;  // owner of a dialog, parent of a control or bar
+    int id = 0;
+    std::uint32_t wireId = 0;        // identifier other processes use
+
+    // Widgets. Top-level windows and dialogs have a frame and a client; a
+    // control or a bar has only `widget`.
+    QPointer<qtb::FrameWidget> frame;
+    qtb::ClientWidget* client = nullptr;
+    QScrollBar* scroll = nullptr;
+    QPointer<QWidget> widget;
+
+    // The client area's pixels (for an owner-drawn button: the button's).
+    QImage image;
+    bool invalid = false;
+    bool erasePending = false;
+    QRect invalidRect;
+    int paintsBegun = 0;
+    QSize reportedSize{-1, -1};
+
+    ScrollState scrollState;
+    bool fullScreen = false;
+
+    std::unique_ptr<BarData> bar;
+    std::unique_ptr<DialogData> dialog;
+    std::unique_ptr<ControlData> control;
+
+    // Proxy for a window of a running copy of the program.
+    QString server;
+    std::uint32_t remoteId = 0;
+};
+
+struct DcObject {
+    enum Kind { WindowDc, MemoryDc, ImageDc, ScreenDc } kind = ScreenDc;
+    WindowObject* window = nullptr;
+    BitmapObject* bitmap = nullptr;  // memory DC: the selected bitmap
+    QImage own;                      // image DC: its picture
+    Font font = nullptr;
+    Colour textColour = 0x000000;
+    Colour backColour = 0xFFFFFF;
+    int backMode = OPAQUE;
+    Brush brush = nullptr;
+};
+
+}  // namespace plat
+
+namespace plat::qtb {
+
+// Conversions.
+QString ToQString(const char16_t* text, int count = -1);
+QString ToQString(const std::u16string& text);
+std::u16string ToU16(const QString& text);
+QColor ToQColor(Colour colour);
+Colour FromQColor(const QColor& colour);
+// Copies text into a caller's buffer of `capacity` units with a terminator;
+// returns the units copied (without the terminator).
+int CopyOut(const std::u16string& text, char16_t* buffer, int capacity);
+// Removes "&" mnemonic markers ("&&" stays as one "&"); *mnemonic receives
+// the index of the marked character in the result, or -1.
+QString StripMnemonic(const QString& text, int* mnemonic = nullptr);
+
+// Window registry.
+bool IsLive(const WindowObject* window);
+void Register(WindowObject* window);
+WindowObject* FromWidget(const QWidget* widget);  // frame, client or control
+const std::vector<WindowObject*>& AllWindows();
+void DestroyWidgets(WindowObject* window);
+
+// Messages.
+LResult Send(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+void Post(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+
+// Geometry and painting.
+void LayoutFrame(WindowObject* window);
+void SyncClientSize(WindowObject* window, bool forceSizeMessage);
+void ResizeImage(QImage& image, const QSize& size, const QColor& fill);
+void Invalidate(WindowObject* window, const QRect* rect, bool erase);
+void Repaint(WindowObject* window);  // shows the backing image now (next frame)
+QColor BackgroundColour(const WindowObject* window);
+void RedrawOwnerButton(WindowObject* button);
+void PlaceBars(WindowObject* window);
+void SetupScrollBar(WindowObject* window);
+int ScrollBarWidth();
+
+// Widgets that turn Qt events into messages.
+class FrameWidget : public QWidget {
+public:
+    FrameWidget(WindowObject* window, QWidget* parent, Qt::WindowFlags flags);
+    WindowObject* win;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class ClientWidget : public QWidget {
+public:
+    ClientWidget(WindowObject* window, QWidget* parent);
+    WindowObject* win;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+};
+
+// Virtual key of a Qt key, 0 when it has none.
+std::uint32_t VirtualKey(int qtKey);
+
+// Fonts and drawing helpers shared with dialogs and bars.
+FontObject* StockFont();
+// Width of `count` characters; with maxExtent >= 0, *fit gets how many
+// leading characters fit in it.
+int MeasureRun(FontObject* font, const char16_t* text, int count, int maxExtent, int* fit);
+// With `transparent`, kTransparentColour pixels become see-through (tool
+// images and icons).
+QImage BitmapImage(const BitmapResource& bitmap, bool transparent = false);
+QPixmap BitmapPixmap(const Module* module, std::uint16_t id);
+
+// Dialog internals used by the window service.
+LResult DialogSend(WindowObject* dialog, std::uint32_t message, WParam wParam, LParam lParam);
+LResult ControlSend(WindowObject* control, std::uint32_t message, WParam wParam, LParam lParam);
+LResult BarSend(WindowObject* bar, std::uint32_t message, WParam wParam, LParam lParam);
+void DialogKey(WindowObject* dialog, int qtKey);
+
+// Single running copy.
+WindowObject* FindLocal(const char16_t* className, const char16_t* title);
+void ListenForClass(const std::u16string& className);
+WindowObject* FindRemote(const char16_t* className, const char16_t* title);
+WindowObject* RemoteForeground();
+LResult RemoteSend(WindowObject* proxy, std::uint32_t message, WParam wParam, LParam lParam,
+                   bool post);
+bool RemoteRaise(WindowObject* proxy);
+void ShutdownSingleCopy();
+
+// Message loop internals.
+bool InModalWait();
+void WakeLoop();
+
+}  // namespace plat::qtb
