@@ -133,6 +133,7 @@ TEST_F(FixtureBookTest, EveryRecordKindReadsBackAsWritten) {
                               "D1 00 subtitle rtl normal centre blank: רק כותרת משנה",
                               "B1 00 text rtl normal right blank: פסקה עם שורה ריקה אחריה",
                               "3A 00 text rtl small bold right: קטן ומודגש",
+                              "31 82 text rtl normal right indent=2 label=2: ב. תווית בינונית",
                           }));
     EXPECT_EQ(Listing(4), (std::vector<std::string>{
                               "31 00 text rtl normal right: שורה אחת בלבד, עם מספר 3.14 ו-A.B.C.",
