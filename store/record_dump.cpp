@@ -177,7 +177,7 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
             } else {
                 std::size_t caption = pos + 3;
                 unsigned number = text[pos + 2] & 0x7F;
-                if (text[pos + 3] & 0x80) {
+                if (pos + 3 < length && (text[pos + 3] & 0x80)) {
                     number |= unsigned(text[pos + 3] & 0x7F) << 7;
                     caption = pos + 4;
                 }
