@@ -43,6 +43,17 @@ plat::Font CreateStyleFont(const ArticleView* view, int key) {
 }
 
 void DeleteCachedFonts(ArticleView* view) {
+    // A cached font still selected into the context gives way to the
+    // context's own before it is deleted.
+    plat::Font current = plat::SelectFont(view->deviceContext, nullptr);
+    for (FontCacheEntry* entry = view->fontCache; entry != nullptr; entry = entry->next) {
+        if (entry->font != nullptr && entry->font == current) {
+            current = nullptr;
+        }
+    }
+    if (current != nullptr) {
+        plat::SelectFont(view->deviceContext, current);
+    }
     for (FontCacheEntry* entry = view->fontCache; entry != nullptr; entry = entry->next) {
         if (entry->font != nullptr) {
             plat::DeleteFont(entry->font);

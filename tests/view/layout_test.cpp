@@ -364,6 +364,26 @@ TEST_F(LayoutTest, StyleFontsFollowTheKey) {
     EXPECT_EQ(std::u16string(describe(0x01).faceName), name);
 }
 
+TEST_F(LayoutTest, DeletedFontsDoNotStaySelected) {
+    SelectStyleFont(view_, 0x05);
+    ApplyFont(view_, nullptr);
+    // The context draws with its own font again, not a deleted one.
+    DrawTextRun(dc_, reinterpret_cast<const std::uint8_t*>("a"), 1, 0, 0, 10, 10);
+    ASSERT_EQ(TextOps().size(), 1u);
+    EXPECT_EQ(TextOps()[0].font.height, 0);
+    // A font that is not the view's stays selected.
+    plat::LogFont own;
+    own.height = 33;
+    plat::Font mine = plat::CreateFontIndirect(own);
+    plat::SelectFont(dc_, mine);
+    SelectStyleFont(view_, 0x01);
+    plat::SelectFont(dc_, mine);
+    DestroyArticleView(view_, 1);
+    view_ = nullptr;
+    EXPECT_EQ(plat::SelectFont(dc_, nullptr), mine);
+    plat::DeleteFont(mine);
+}
+
 TEST_F(LayoutTest, NewFontOrSizeLaysTheTextOutAgain) {
     ASSERT_EQ(Layout(Stream().Text(0x01, 0, "aaaa bbbb cccc")), 0);
     ASSERT_EQ(view_->lineCount, 2);
