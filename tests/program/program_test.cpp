@@ -216,7 +216,7 @@ TEST_F(Program, LinksTheBackLinkAndTapPaging) {
             ASSERT_NE(hit, nullptr) << "this week's lesson shows a link on its last page";
             const int target = hit->line->linkNumber;
             const int leftTop = View()->topLine;
-            Tap(hit->line->x + 1, hit->y + 1);
+            Tap(hit->line->x + 1, hit->y + hit->line->height / 2);
             EXPECT_EQ(AppState.Lesson, target);
             EXPECT_EQ(AppState.PreviousLesson, kThisWeek);
             EXPECT_EQ(AppState.PreviousPosition, leftTop);
@@ -229,7 +229,7 @@ TEST_F(Program, LinksTheBackLinkAndTapPaging) {
             Key(VK_END);
             const LinkHit* back = FindLink(kBackLink);
             ASSERT_NE(back, nullptr) << "a lesson reached by a link offers the back link";
-            Tap(back->line->x + 1, back->y + 1);
+            Tap(back->line->x + 1, back->y + back->line->height / 2);
             EXPECT_EQ(AppState.Lesson, kThisWeek);
             EXPECT_EQ(View()->topLine, savedTop);
             EXPECT_EQ(AppState.PreviousLesson, 0);
