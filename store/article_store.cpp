@@ -19,7 +19,7 @@ inline void SetCode(int* errorCode, int code) {
 
 }  // namespace
 
-std::uint8_t* LoadArticle(int lesson, int* errorCode) {
+std::uint8_t* LoadArticle(int lesson, int* errorCode, std::uint32_t* bufferLength) {
     if (lesson < 1) {
         return nullptr;
     }
@@ -49,7 +49,11 @@ std::uint8_t* LoadArticle(int lesson, int* errorCode) {
         SetCode(errorCode, ArticleError::BadContainer);
         return nullptr;
     }
-    return OpenContainer(resource.bytes + 6, remainder, errorCode);
+    std::uint8_t* text = OpenContainer(resource.bytes + 6, remainder, errorCode);
+    if (text != nullptr && bufferLength != nullptr) {
+        *bufferLength = ReadBig16(resource.bytes + 8) + 2;
+    }
+    return text;
 }
 
 std::uint8_t* OpenContainer(const std::uint8_t* bytes, std::uint32_t remainderLength, int* errorCode) {

@@ -33,8 +33,10 @@ struct CompressedBlock {
 };
 
 // Text of lesson n (n >= 1) from AppState.Instance, or nullptr. n < 1 gives
-// nullptr without a code.
-std::uint8_t* LoadArticle(int lesson, int* errorCode = nullptr);
+// nullptr without a code. `bufferLength`, when given, receives the size of
+// the returned buffer (text length + 2), so readers can stay inside it.
+std::uint8_t* LoadArticle(int lesson, int* errorCode = nullptr,
+                          std::uint32_t* bufferLength = nullptr);
 
 // `bytes` is the container from offset 6 on and holds `remainderLength`
 // readable bytes.

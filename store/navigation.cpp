@@ -19,8 +19,8 @@ void SetBackLinkShown(ArticleView* view, bool shown) {
 
 // Hands a loaded text to the view, which owns it from then on; a text the
 // view refuses is freed here.
-bool ShowText(ArticleView* view, std::uint8_t* text, bool releasePrevious) {
-    if (LayoutArticle(view, text, releasePrevious ? 1 : 0) == 0) return true;
+bool ShowText(ArticleView* view, std::uint8_t* text, std::uint32_t length, bool releasePrevious) {
+    if (LayoutArticle(view, text, releasePrevious ? 1 : 0, length) == 0) return true;
     plat::Free(text);
     return false;
 }
@@ -37,14 +37,15 @@ int OpenLesson(plat::Window window, LessonNumber lesson, std::uint16_t position,
     if (view != nullptr) SetBackLinkShown(view, recordHistory);
     ChooseLesson(lesson, true);
 
-    std::uint8_t* text = LoadArticle(AppState.Lesson);
+    std::uint32_t length = 0;
+    std::uint8_t* text = LoadArticle(AppState.Lesson, nullptr, &length);
     if (text == nullptr || view == nullptr) {
         plat::Free(text);
         AppState.Lesson = oldLesson;
         AppState.Flags = oldFlags;
         return 1;
     }
-    ShowText(view, text, true);
+    ShowText(view, text, length, true);
     view->topLine = position;
     RepaintView(window, kPaintAll);
     return 0;
@@ -61,7 +62,8 @@ int StepLesson(plat::Window window, int step) {
 }
 
 void LoadInitialLesson(plat::Window window) {
-    std::uint8_t* text = LoadArticle(AppState.Lesson);
+    std::uint32_t length = 0;
+    std::uint8_t* text = LoadArticle(AppState.Lesson, nullptr, &length);
     if (text == nullptr) {
         plat::MessageBox(AppState.MainWindow, u"Resource not found", u"Error",
                          MB_ICONEXCLAMATION | MB_OK);
@@ -69,7 +71,7 @@ void LoadInitialLesson(plat::Window window) {
     }
     ArticleView* view = AppState.View;
     SetBackLinkShown(view, AppState.PreviousLesson != 0);
-    if (!ShowText(view, text, false)) return;
+    if (!ShowText(view, text, length, false)) return;
     view->topLine = AppState.LastPosition;
     UpdateScrollBar(window);
 }
