@@ -734,7 +734,8 @@ bool EndDialog(Window dialog, std::intptr_t result) {
     }
     dialog->dialog->ended = true;
     dialog->dialog->result = result;
-    qtb::WakeLoop();
+    // The modal loop looks at the flag between messages: give it one.
+    qtb::Post(nullptr, WM_NULL, 0, 0);
     return true;
 }
 
@@ -883,7 +884,10 @@ int MessageBox(Window owner, const char16_t* text, const char16_t* caption, std:
     box->setEscapeButton(escape);
     box->setWindowModality(Qt::ApplicationModal);
     bool finished = false;
-    QObject::connect(box, &QDialog::finished, box, [&finished] { finished = true; });
+    QObject::connect(box, &QDialog::finished, box, [&finished] {
+        finished = true;
+        qtb::Post(nullptr, WM_NULL, 0, 0);  // wakes the loop below
+    });
     box->show();
     box->raise();
     box->activateWindow();

@@ -542,6 +542,13 @@ void ClientWidget::resizeEvent(QResizeEvent*) {
     }
 }
 
+// A key a control left unhandled comes up to the client widget too; only
+// the client's own keys are the dialog's messages.
+static bool FromAControl(const QWidget* client) {
+    QWidget* focus = client->window()->focusWidget();
+    return focus != nullptr && focus != client && client->isAncestorOf(focus);
+}
+
 void ClientWidget::keyPressEvent(QKeyEvent* event) {
     WindowObject* w = win;
     int key = event->key();
@@ -550,7 +557,7 @@ void ClientWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (w->kind == WindowKind::Dialog &&
-        (!hasFocus() || key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        (FromAControl(this) || key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)) {
         event->ignore();  // the dialog's own keys, or a control's leftover
         return;
     }
@@ -568,7 +575,7 @@ void ClientWidget::keyPressEvent(QKeyEvent* event) {
 
 void ClientWidget::keyReleaseEvent(QKeyEvent* event) {
     std::uint32_t vk = VirtualKey(event->key());
-    if (win == nullptr || vk == 0 || (win->kind == WindowKind::Dialog && !hasFocus())) {
+    if (win == nullptr || vk == 0 || (win->kind == WindowKind::Dialog && FromAControl(this))) {
         event->ignore();
         return;
     }

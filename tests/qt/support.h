@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 
 #include <functional>

@@ -126,7 +126,17 @@ TEST_P(TextContract, FitAndWidthsAgreeWithEachOther) {
 
 INSTANTIATE_TEST_SUITE_P(RealFonts, TextContract,
                          ::testing::Values(FontCase{u"David CLM", 24, 400}, FontCase{u"DejaVu Sans", 17, 400},
-                                           FontCase{u"DejaVu Sans", 20, 700}, FontCase{u"David CLM", 0, 0}));
+                                           FontCase{u"DejaVu Sans", 20, 700}, FontCase{u"David CLM", 0, 0}),
+                         [](const ::testing::TestParamInfo<FontCase>& info) {
+                             std::string name;
+                             for (const char16_t* p = info.param.face; *p != 0; ++p) {
+                                 if (*p != u' ') {
+                                     name.push_back(char(*p));
+                                 }
+                             }
+                             return name + std::to_string(info.param.height) + "w" +
+                                    std::to_string(info.param.weight);
+                         });
 
 class DrawTextBox : public ::testing::Test {
 protected:

@@ -1,0 +1,110 @@
+// One running copy: a second process finds the first one's window by class
+// and title and talks to it through a proxy handle.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include <map>
+#include <string>
+
+#include "platform/unicode.h"
+#include "platform/window.h"
+#include "support.h"
+
+namespace {
+
+std::vector<qt_test::Recorded> g_received;
+
+plat::LResult RunningCopyProc(plat::Window w, std::uint32_t message, plat::WParam wParam, plat::LParam lParam) {
+    if (message == WM_COMMAND || message == WM_USER + 5) {
+        g_received.push_back(qt_test::Recorded{message, wParam, lParam, {}});
+        return message == WM_COMMAND ? 1234 : 0;
+    }
+    return plat::DefWindowProc(w, message, wParam, lParam);
+}
+
+std::string ClassName(const char* stem) {
+    return std::string(stem) + std::to_string(QCoreApplication::applicationPid());
+}
+
+// Runs the second copy while this process keeps its message loop going, so
+// that it can answer; returns its findings by name.
+std::map<std::string, long long> SecondCopy(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(TOVANEL_SECOND_COPY), arguments);
+    EXPECT_TRUE(process.waitForStarted(5000));
+    EXPECT_TRUE(qt_test::RunLoopUntil([&] { return process.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    std::map<std::string, long long> found;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        QList<QByteArray> parts = line.trimmed().split(' ');
+        if (parts.size() == 2) {
+            found[parts[0].toStdString()] = parts[1].toLongLong();
+        }
+    }
+    return found;
+}
+
+plat::Window CreateRunningCopy(const std::u16string& cls) {
+    plat::WindowClass wc;
+    wc.proc = RunningCopyProc;
+    wc.className = cls.c_str();
+    plat::RegisterClass(wc);
+    return plat::CreateWindowEx(0, cls.c_str(), u"Tovanel", WS_VISIBLE, 0, 0, 240, 200, nullptr, nullptr, nullptr);
+}
+
+TEST(SingleCopy, ASecondProcessFindsTheRunningWindowAndHandsItsRequestOver) {
+    g_received.clear();
+    std::string cls = ClassName("TovanelCopy");
+    plat::Window window = CreateRunningCopy(plat::Utf8ToUtf16(cls));
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(qt_test::RunLoopUntil([&] { return plat::GetForegroundWindow() == window; }));
+
+    auto found = SecondCopy({QStringLiteral("find"), QString::fromStdString(cls), QStringLiteral("Tovanel")});
+    EXPECT_EQ(found["found"], 1);
+    EXPECT_EQ(found["class-only"], 1);
+    EXPECT_EQ(found["wrong-title"], 1);
+    EXPECT_EQ(found["foreground-is-found"], 1) << "the running copy is in front and says so";
+    EXPECT_EQ(found["no-parent"], 1);
+    EXPECT_EQ(found["send"], 1234) << "the procedure's result comes back";
+    EXPECT_EQ(found["post"], 1);
+    EXPECT_EQ(found["raise"], 1);
+
+    qt_test::Drain();
+    ASSERT_EQ(g_received.size(), 2u);
+    EXPECT_EQ(g_received[0].message, WM_COMMAND);
+    EXPECT_EQ(g_received[0].wParam, 108u);
+    EXPECT_EQ(g_received[1].message, WM_USER + 5);
+    EXPECT_EQ(g_received[1].wParam, 9u);
+    EXPECT_EQ(g_received[1].lParam, 10);
+
+    // Another title of the same class is not there.
+    found = SecondCopy({QStringLiteral("find"), QString::fromStdString(cls), QStringLiteral("Other")});
+    EXPECT_EQ(found["found"], 0);
+    plat::DestroyWindow(window);
+}
+
+TEST(SingleCopy, ACopyThatCrashedLeavesNothingThatBlocksTheNextOne) {
+    std::string cls = ClassName("TovanelCrash");
+    QProcess crashed;
+    crashed.start(QStringLiteral(TOVANEL_SECOND_COPY), {QStringLiteral("serve"), QString::fromStdString(cls)});
+    ASSERT_TRUE(crashed.waitForStarted(5000));
+    ASSERT_TRUE(crashed.waitForReadyRead(10000));
+    EXPECT_EQ(crashed.readLine().trimmed(), QByteArray("ready 1"));
+    crashed.kill();  // no orderly exit: its socket stays behind
+    crashed.waitForFinished(5000);
+
+    auto found = SecondCopy({QStringLiteral("find"), QString::fromStdString(cls), QStringLiteral("Tovanel")});
+    EXPECT_EQ(found["found"], 0) << "a dead copy answers nothing";
+
+    g_received.clear();
+    plat::Window window = CreateRunningCopy(plat::Utf8ToUtf16(cls));
+    ASSERT_NE(window, nullptr);
+    found = SecondCopy({QStringLiteral("find"), QString::fromStdString(cls), QStringLiteral("Tovanel")});
+    EXPECT_EQ(found["found"], 1) << "the new copy took the name over";
+    EXPECT_EQ(found["send"], 1234);
+    plat::DestroyWindow(window);
+}
+
+}  // namespace
