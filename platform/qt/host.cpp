@@ -49,9 +49,8 @@ HostStatus Initialise(int& argc, char** argv, bool allowOffscreen) {
     }
     g_app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (QApplication::applicationDisplayName().isEmpty()) {
-        QApplication::setApplicationDisplayName(QStringLiteral("Tovanel"));
-    }
+    // Message boxes without a caption of their own show the program's name.
+    QApplication::setApplicationDisplayName(QStringLiteral("Tovanel"));
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
         offscreen = true;
     }

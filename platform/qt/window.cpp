@@ -570,6 +570,9 @@ void ClientWidget::keyPressEvent(QKeyEvent* event) {
     g_keyTexts[serial] = KeyText{w, vk, event->text()};
     LParam lParam = LParam(1 | (serial << 16) | (event->isAutoRepeat() ? (1u << 30) : 0u));
     Post(w, WM_KEYDOWN, vk, lParam);
+    if (vk == VK_F1 && w->kind == WindowKind::TopLevel && !event->isAutoRepeat()) {
+        Post(w, WM_HELP, 0, 0);  // F1 asks for help, as on the handheld
+    }
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QIcon>
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
@@ -35,6 +36,8 @@ protected:
         plat::WindowClass wc;
         wc.proc = BarHostProc;
         wc.className = className.c_str();
+        wc.module = &module;
+        wc.iconId = kIconProgram;
         ASSERT_TRUE(plat::RegisterClass(wc));
         window = plat::CreateWindowEx(0, className.c_str(), u"Bars", WS_VISIBLE | WS_VSCROLL, 0, 0, 320, 240,
                                       nullptr, &module, nullptr);
@@ -187,6 +190,14 @@ TEST_F(BarTest, ShellMenuBarSitsAtTheBottomAndAnswersItsSubMenu) {
     EXPECT_EQ(plat::qt::MenuOf(menu), buttons[0]->menu());
     EXPECT_EQ(plat::SendMessage(bar, plat::SHCMBM_GETSUBMENU, 0, 12345), 0);
     EXPECT_EQ(plat::CheckMenuItem(menu, Command::Bookmark, MF_CHECKED), std::int32_t(MF_UNCHECKED));
+}
+
+TEST_F(BarTest, TheWindowShowsTheProgramIcon) {
+    QIcon icon = plat::qt::FrameOf(window)->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    QImage small = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(small.pixel(0, 0)), 0) << "the icon's background is see-through";
+    EXPECT_EQ(qAlpha(small.pixel(8, 8)), 255);
 }
 
 TEST_F(BarTest, MissingResourcesAreRefused) {

@@ -3,7 +3,10 @@
 //                                 prints one "name value" line per finding
 //   second_copy serve CLASS       creates a window of that class, prints
 //                                 "ready" and runs until killed
+//   second_copy host ALLOW        starts the backend (offscreen allowed when
+//                                 ALLOW is 1) and prints what it says
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -53,7 +56,24 @@ int Serve(const std::u16string& cls) {
 
 }  // namespace
 
+int Host(int& argc, char** argv, bool allowOffscreen) {
+    plat::HostStatus status = plat::Initialise(argc, argv, allowOffscreen);
+    Say("status", int(status));
+    std::printf("failure %s\n", plat::HostFailureText());
+    std::printf("backend %s\n", plat::BackendName());
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    std::printf("platform %s\n", platform != nullptr ? platform : "-");
+    std::u16string path = plat::GetModuleFileName();
+    std::printf("module %s\n", plat::Utf16ToUtf8(path).c_str());
+    std::fflush(stdout);
+    plat::Shutdown();
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "host") == 0) {
+        return Host(argc, argv, std::strcmp(argv[2], "1") == 0);
+    }
     if (argc < 3 || plat::Initialise(argc, argv, true) == plat::HostStatus::Failed) {
         return 2;
     }

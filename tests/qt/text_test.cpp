@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 
 #include "platform/gdi.h"
@@ -20,6 +21,11 @@ struct FontCase {
     int height;
     int weight;
 };
+
+void PrintTo(const FontCase& c, std::ostream* os) {
+    *os << std::string(c.face, c.face + std::char_traits<char16_t>::length(c.face)) << " " << c.height << "px "
+        << c.weight;
+}
 
 plat::Font MakeFont(const FontCase& c) {
     plat::LogFont lf;

@@ -13,6 +13,7 @@
 
 #include "platform/gdi.h"
 #include "platform/host.h"
+#include "platform/shell.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/window.h"
 #include "support.h"
@@ -313,6 +314,28 @@ TEST_F(WindowTest, FindWindowMatchesClassWithoutCaseAndTitleExactly) {
     EXPECT_EQ(plat::GetWindowText(window, title, 4), 3);
     EXPECT_EQ(std::u16string(title), u"Ren");
     EXPECT_EQ(plat::qt::FrameOf(window)->windowTitle(), QStringLiteral("Renamed"));
+}
+
+TEST_F(WindowTest, FullScreenRequestsTakeAndGiveBackTheScreen) {
+    ASSERT_NE(Create(WS_VISIBLE), nullptr);
+    QWidget* frame = plat::qt::FrameOf(window);
+    ASSERT_TRUE(plat::SHFullScreen(window, plat::SHFS_HIDETASKBAR | plat::SHFS_HIDESIPBUTTON));
+    EXPECT_TRUE(frame->isFullScreen());
+    // Moving a full-screen window does not take it out of full screen.
+    plat::MoveWindow(window, 0, 0, 100, 100, false);
+    EXPECT_TRUE(frame->isFullScreen());
+    ASSERT_TRUE(plat::SHFullScreen(window, plat::SHFS_SHOWTASKBAR));
+    EXPECT_FALSE(frame->isFullScreen());
+    // Input-panel requests alone change nothing.
+    plat::SHFullScreen(window, plat::SHFS_HIDESIPBUTTON | plat::SHFS_SHOWSTARTICON);
+    EXPECT_FALSE(frame->isFullScreen());
+}
+
+TEST_F(WindowTest, FunctionKeyOneAlsoAsksForHelp) {
+    ASSERT_NE(Create(WS_VISIBLE), nullptr);
+    QTest::keyPress(plat::qt::ClientOf(window), Qt::Key_F1);
+    qt_test::Drain();
+    ASSERT_NE(Last(WM_HELP), nullptr);
 }
 
 TEST(MessageLoop, EndsAtTheQuitMessageWithItsExitCodeAfterWhatWasQueued) {

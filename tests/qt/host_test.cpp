@@ -1,0 +1,86 @@
+// The program host: the display check, the program's own path, the real
+// date and the zone's Windows-style name.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <map>
+#include <string>
+
+#include "platform/common/backend_hooks.h"
+#include "platform/host.h"
+#include "platform/unicode.h"
+#include "platform/window.h"
+
+namespace {
+
+std::map<std::string, std::string> StartWithoutDisplay(const char* allowOffscreen) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TOVANEL_SECOND_COPY), {QStringLiteral("host"), QString::fromLatin1(allowOffscreen)});
+    EXPECT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    std::map<std::string, std::string> said;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        int space = int(line.indexOf(' '));
+        if (space > 0) {
+            said[line.left(space).toStdString()] = line.mid(space + 1).toStdString();
+        }
+    }
+    return said;
+}
+
+TEST(Host, WithoutADisplayItSaysSoPlainlyOrRendersOffscreen) {
+    auto refused = StartWithoutDisplay("0");
+    EXPECT_EQ(refused["status"], std::to_string(int(plat::HostStatus::Failed)));
+    EXPECT_EQ(refused["failure"], "no display: DISPLAY is not set");
+    EXPECT_EQ(refused["platform"], "-");
+
+    auto offscreen = StartWithoutDisplay("1");
+    EXPECT_EQ(offscreen["status"], std::to_string(int(plat::HostStatus::Offscreen)));
+    EXPECT_EQ(offscreen["platform"], "offscreen");
+    EXPECT_NE(offscreen["module"].find("test_qt_second_copy"), std::string::npos);
+}
+
+TEST(Host, NamesItselfAndItsProgramFile) {
+    EXPECT_STREQ(plat::BackendName(), "qt");
+    std::string path = plat::Utf16ToUtf8(plat::GetModuleFileName());
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), '/');
+    EXPECT_NE(path.find("test_qt"), std::string::npos);
+    plat::OsVersion v = plat::GetVersion();
+    EXPECT_EQ(v.major, 4);
+    EXPECT_EQ(v.minor, 20);
+}
+
+TEST(Host, TheRealDateAndTheZoneNameComeFromTheSystem) {
+    plat::LocalDate today = plat::backend::LocalDateNow();
+    QDate now = QDate::currentDate();
+    EXPECT_EQ(QDate(today.year, today.month, today.day), now);
+
+    QByteArray saved = qgetenv("TZ");
+    const std::pair<const char*, std::u16string> zones[] = {
+        {"Asia/Jerusalem", u"Israel Standard Time"},
+        {"America/New_York", u"Eastern Standard Time"},
+        {"Europe/London", u"GMT Standard Time"},
+    };
+    for (const auto& [iana, windows] : zones) {
+        qputenv("TZ", iana);
+        char16_t name[32] = {u'x'};
+        ASSERT_TRUE(plat::backend::ZoneStandardName(name)) << iana;
+        EXPECT_EQ(std::u16string(name), windows) << iana;
+    }
+    if (saved.isNull()) {
+        qunsetenv("TZ");
+    } else {
+        qputenv("TZ", saved);
+    }
+}
+
+}  // namespace
