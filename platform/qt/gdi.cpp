@@ -2,12 +2,14 @@
 // a window's backing image, a bitmap selected into a memory context, or an
 // offscreen picture of its own.
 //
-// Runs are drawn in exactly the given order: prefixing them with U+202D
-// (left-to-right override) stops every bidi reordering, and placing them by
-// baseline keeps the override character from moving the line. Widths come
-// from a per-font table of whole-pixel advances, the same advances the
-// drawing uses.
+// Runs are drawn in exactly the given order: the backend places every glyph
+// itself, at the sum of the whole-pixel advances before it, and Qt never
+// lays the run out as a whole, so no bidi reordering, ligature or fractional
+// advance can move a character away from where measuring said it would be.
+// Runs are placed by baseline.
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QTextLayout>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -25,7 +27,6 @@
 namespace plat {
 namespace {
 
-constexpr char16_t kLeftToRightOverride = 0x202D;
 constexpr int kDefaultFontHeight = 16;
 
 BrushObject g_stockBrushes[6] = {
@@ -63,8 +64,7 @@ void SetupFont(FontObject* f, const LogFont& d) {
     font.setUnderline(d.underline);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferFullHinting);
-    // No shaping: no ligatures, no contextual forms, so a run is exactly its
-    // characters side by side at their own advances.
+    // A character on its own, as it is looked up, needs no shaping.
     font.setStyleStrategy(QFont::PreferNoShaping);
     f->font = font;
     f->metrics = std::make_unique<QFontMetrics>(font, &ReferenceImage());
@@ -112,14 +112,50 @@ void Touched(DcObject* dc, const QRect& area) {
 
 QRect FromRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
-// Draws one run with its cell's top-left corner at (x, top).
+// Draws one run with its cell's top-left corner at (x, top): each glyph at
+// the sum of the advances before it, in exactly the given order.
 void DrawRun(QPainter& p, FontObject* f, int x, int top, const QString& run) {
-    QString s;
-    s.reserve(run.size() + 1);
-    s.append(QChar(kLeftToRightOverride));
-    s.append(run);
-    p.setFont(f->font);
-    p.drawText(QPointF(x, top + f->ascent), s);
+    const QPointF baseline(x, top + f->ascent);
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    int face = -1;
+    auto flush = [&] {
+        if (face >= 0 && !indexes.isEmpty()) {
+            QGlyphRun glyphs;
+            glyphs.setRawFont(f->faces[std::size_t(face)]);
+            glyphs.setGlyphIndexes(indexes);
+            glyphs.setPositions(positions);
+            p.drawGlyphRun(baseline, glyphs);
+        }
+        indexes.clear();
+        positions.clear();
+    };
+    const auto* text = reinterpret_cast<const char16_t*>(run.utf16());
+    const int count = int(run.size());
+    int pen = 0;
+    for (int i = 0; i < count; ++i) {
+        FontObject::Glyph g;
+        if (IsHigh(text[i]) && i + 1 < count && IsLow(text[i + 1])) {
+            g = f->PairGlyph(text[i], text[i + 1]);
+            ++i;
+        } else {
+            g = f->Lookup(text[i]);
+        }
+        if (g.face != face) {
+            flush();
+            face = g.face;
+        }
+        if (g.face >= 0) {
+            indexes.append(g.index);
+            positions.append(QPointF(pen + g.dx, g.dy));
+        }
+        pen += g.advance;
+    }
+    flush();
+    if (f->font.underline() && pen > 0) {
+        QRectF line(x, baseline.y() + f->metrics->underlinePos(), pen, std::max(f->metrics->lineWidth(), 1));
+        p.fillRect(line, p.pen().color());
+    }
 }
 
 int RunWidth(FontObject* f, const QString& run) {
@@ -131,22 +167,64 @@ int RunWidth(FontObject* f, const QString& run) {
 
 // ---- fonts ---------------------------------------------------------------
 
-int FontObject::Advance(char16_t c) {
-    auto& page = pages[c >> 8];
-    if (!page) {
-        page = std::make_unique<std::int32_t[]>(256);
-        std::fill_n(page.get(), 256, -1);
+namespace {
+
+// The glyph Qt chooses for one character (or a surrogate pair) on its own,
+// with the font it falls back to when this one lacks the character.
+FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
+    FontObject::Glyph g;
+    QTextLayout layout(text, f->font, &ReferenceImage());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) {
+        return g;
     }
-    std::int32_t& a = page[c & 0xFF];
-    if (a < 0) {
-        a = metrics->horizontalAdvance(QChar(c));
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        if (run.glyphIndexes().isEmpty()) {
+            continue;
+        }
+        QRawFont raw = run.rawFont();
+        auto it = std::find(f->faces.begin(), f->faces.end(), raw);
+        if (it == f->faces.end()) {
+            f->faces.push_back(raw);
+            it = f->faces.end() - 1;
+        }
+        g.face = std::int16_t(it - f->faces.begin());
+        g.index = run.glyphIndexes().first();
+        QPointF at = run.positions().first();
+        g.dx = float(at.x() - line.x());
+        g.dy = float(at.y() - (line.y() + line.ascent()));
+        break;
     }
-    return a;
+    return g;
 }
 
-int FontObject::PairAdvance(char16_t high, char16_t low) {
+}  // namespace
+
+const FontObject::Glyph& FontObject::Lookup(char16_t c) {
+    auto& page = pages[c >> 8];
+    if (!page) {
+        page = std::make_unique<Glyph[]>(256);
+    }
+    Glyph& g = page[c & 0xFF];
+    if (g.advance < 0) {
+        int advance = metrics->horizontalAdvance(QChar(c));
+        g = LookUpGlyph(this, QString(QChar(c)));
+        g.advance = advance;
+    }
+    return g;
+}
+
+FontObject::Glyph FontObject::PairGlyph(char16_t high, char16_t low) {
     QChar pair[2] = {QChar(high), QChar(low)};
-    return metrics->horizontalAdvance(QString(pair, 2));
+    QString text(pair, 2);
+    Glyph g = LookUpGlyph(this, text);
+    g.advance = metrics->horizontalAdvance(text);
+    return g;
 }
 
 namespace qtb {
@@ -179,7 +257,7 @@ int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, in
         int step;
         int units = 1;
         if (IsHigh(c) && i + 1 < count && IsLow(text[i + 1])) {
-            step = f->PairAdvance(c, text[i + 1]);
+            step = f->PairGlyph(c, text[i + 1]).advance;
             units = 2;
         } else {
             step = f->Advance(c);

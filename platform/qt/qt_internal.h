@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
+#include <QRawFont>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -40,11 +41,18 @@ struct BitmapObject {
     QImage image;
 };
 
-// A font with its metrics and a lazily filled table of character advances.
-// Advances are whole pixels (kerning off, full hinting), so the width of a
-// run is the sum of its characters' advances and matches where drawing puts
-// them.
+// A font with its metrics and a lazily filled table of characters: each
+// character's whole-pixel advance and the glyph that shows it (in the font
+// itself or in the font Qt falls back to for it). A run is drawn glyph by
+// glyph at the sums of these advances, so measuring and drawing agree by
+// construction, in every font, hinted or not.
 struct FontObject {
+    struct Glyph {
+        std::int32_t advance = -1;  // -1: not looked up yet
+        std::int16_t face = -1;     // index into faces; -1: nothing to draw
+        std::uint32_t index = 0;    // glyph index in that face
+        float dx = 0, dy = 0;       // glyph offset from the pen (dy from the baseline)
+    };
     LogFont description;
     QFont font;
     int ascent = 0;
@@ -53,10 +61,12 @@ struct FontObject {
     int averageWidth = 0;
     int maxWidth = 0;
     std::unique_ptr<QFontMetrics> metrics;
-    std::array<std::unique_ptr<std::int32_t[]>, 256> pages;
+    std::vector<QRawFont> faces;
+    std::array<std::unique_ptr<Glyph[]>, 256> pages;
 
-    int Advance(char16_t c);
-    int PairAdvance(char16_t high, char16_t low);
+    const Glyph& Lookup(char16_t c);
+    int Advance(char16_t c) { return Lookup(c).advance; }
+    Glyph PairGlyph(char16_t high, char16_t low);
 };
 
 struct MenuObject {
