@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -29,6 +30,11 @@ public:
         setAutoFillBackground(true);
         setFocusPolicy(Qt::NoFocus);
     }
+
+protected:
+    // A tap on the bar between its buttons is the bar's, not the window's.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
 };
 
 QToolButton* NewButton(QWidget* parent) {

@@ -574,6 +574,19 @@ LResult ControlSend(WindowObject* c, std::uint32_t message, WParam wParam, LPara
     }
 }
 
+void DetachControl(WindowObject* c) {
+    if (!c->control || c->widget == nullptr) {
+        return;
+    }
+    if (c->control->kind == ControlKind::OwnerDrawButton) {
+        static_cast<OwnerDrawButton*>(c->widget.data())->win = nullptr;
+    } else if (c->control->kind == ControlKind::EditBox) {
+        auto* edit = static_cast<EditWidget*>(c->widget.data());
+        edit->onChange = nullptr;
+        edit->setFontObject(nullptr);
+    }
+}
+
 void RedrawOwnerButton(WindowObject* button) {
     if (!IsLive(button) || button->widget == nullptr || !IsLive(button->parent)) {
         return;

@@ -56,6 +56,8 @@ void SetupFont(FontObject* f, const LogFont& d) {
     if (!face.isEmpty()) {
         font.setFamilies(QStringList{face});
     }
+    // Heights are pixel sizes; a negative height (a character height on the
+    // handheld) counts as its magnitude.
     int pixels = d.height == 0 ? kDefaultFontHeight : std::abs(d.height);
     font.setPixelSize(pixels);
     int weight = d.weight <= 0 ? 400 : std::clamp(int(d.weight), 1, 1000);

@@ -272,6 +272,8 @@ LResult DialogSend(WindowObject* dialog, std::uint32_t message, WParam wParam, L
 LResult ControlSend(WindowObject* control, std::uint32_t message, WParam wParam, LParam lParam);
 LResult BarSend(WindowObject* bar, std::uint32_t message, WParam wParam, LParam lParam);
 void DialogKey(WindowObject* dialog, int qtKey);
+// Cuts a control's widget loose from the record that is about to go.
+void DetachControl(WindowObject* control);
 
 // Single running copy.
 WindowObject* FindLocal(const char16_t* className, const char16_t* title);

@@ -293,6 +293,9 @@ WindowObject* FromWidget(const QWidget* widget) {
 const std::vector<WindowObject*>& AllWindows() { return g_windows; }
 
 void DestroyWidgets(WindowObject* w) {
+    if (w->kind == WindowKind::Control) {
+        DetachControl(w);
+    }
     QWidget* top = w->frame != nullptr ? static_cast<QWidget*>(w->frame.data()) : w->widget.data();
     if (w->frame != nullptr) {
         w->frame->win = nullptr;

@@ -20,7 +20,7 @@ namespace {
 std::vector<std::pair<std::uint32_t, plat::WParam>> g_commands;
 
 plat::LResult BarHostProc(plat::Window w, std::uint32_t message, plat::WParam wParam, plat::LParam lParam) {
-    if (message == WM_COMMAND || message == WM_CLOSE) {
+    if (message == WM_COMMAND || message == WM_CLOSE || message == WM_LBUTTONDOWN) {
         g_commands.emplace_back(message, wParam);
         return 0;
     }
@@ -99,8 +99,11 @@ TEST_F(BarTest, CommandBarHoldsTheGoMenuThenTheToolButtonsAtTheTop) {
     EXPECT_FALSE(buttons[3]->icon().isNull());
 
     QTest::mouseClick(buttons[4], Qt::LeftButton);
+    // A tap on the bar beside its buttons reaches nobody.
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(widget->width() - 5, height / 2));
     qt_test::Drain();
     ASSERT_EQ(g_commands.size(), 1u);
+    EXPECT_EQ(g_commands[0].first, WM_COMMAND);
     EXPECT_EQ(plat::LoWord(g_commands[0].second), 40006);
 
     // The menu: items, separators, shortcut labels at the right.
