@@ -373,7 +373,8 @@ int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effe
         } else if ((effective & kAlignMask) == kAlignCentre) {
             x = layout.boxX + layout.indent + (w - hanging - width) / 2;
         }
-        line.x = std::uint16_t(x);
+        // Positions are unsigned: a line wider than its room starts at 0.
+        line.x = std::uint16_t(x > 0 ? x : 0);
         layout.indent = hanging;
         labelWidth = 0;
 

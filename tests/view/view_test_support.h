@@ -1,4 +1,7 @@
 // Hand-built article streams and a view on a headless image context.
+//
+// Headless fixed metrics at pixel height 16: narrow characters 4, others 8,
+// wide 12 (the widest); small type is 12 high (3, 6, 9), large type 20.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,22 +31,12 @@ public:
         bytes_.push_back(0);
         return *this;
     }
-    Stream& Separator(std::uint8_t flags, std::uint8_t width) {
-        bytes_.insert(bytes_.end(), {std::uint8_t(flags | 7), width, 0});
-        return *this;
-    }
-    Stream& Empty(std::uint8_t flags = 7) {
-        bytes_.insert(bytes_.end(), {std::uint8_t(flags | 7), 0, 0});
-        return *this;
-    }
+    Stream& Separator(std::uint8_t flags, std::uint8_t width) { return Raw({std::uint8_t(flags | 7), width, 0}); }
+    Stream& Empty() { return Raw({7, 0, 0}); }
     // Numbers above 127 take two bytes.
     Stream& Link(std::uint8_t flags, std::uint16_t number, const std::string& caption) {
-        bytes_.push_back(std::uint8_t(flags | 7));
-        bytes_.push_back(1);
-        bytes_.push_back(std::uint8_t(0x80 | (number & 0x7F)));
-        if (number > 0x7F) {
-            bytes_.push_back(std::uint8_t(0x80 | (number >> 7)));
-        }
+        Raw({std::uint8_t(flags | 7), 1, std::uint8_t(0x80 | (number & 0x7F))});
+        if (number > 0x7F) bytes_.push_back(std::uint8_t(0x80 | (number >> 7)));
         bytes_.insert(bytes_.end(), caption.begin(), caption.end());
         bytes_.push_back(0);
         return *this;
@@ -63,29 +56,24 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-// A copy in memory the view may own and free.
+// A copy the view may own and free.
 inline std::uint8_t* Owned(const std::vector<std::uint8_t>& bytes) {
     auto* block = static_cast<std::uint8_t*>(plat::Allocate(bytes.size()));
-    if (!bytes.empty()) {
-        std::memcpy(block, bytes.data(), bytes.size());
-    }
+    if (!bytes.empty()) std::memcpy(block, bytes.data(), bytes.size());
     return block;
 }
 
-// Bytes placed so that the last one is followed by an unreadable page: any
-// read past the end faults.
+// Bytes right before an unreadable page: any read past the end faults.
 class Guarded {
 public:
     explicit Guarded(const std::vector<std::uint8_t>& bytes) {
-        page_ = std::size_t(sysconf(_SC_PAGESIZE));
-        span_ = ((bytes.size() + page_ - 1) / page_ + 1) * page_;
-        void* map = mmap(nullptr, span_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        base_ = static_cast<std::uint8_t*>(map);
-        mprotect(base_ + span_ - page_, page_, PROT_NONE);
-        data_ = base_ + span_ - page_ - bytes.size();
-        if (!bytes.empty()) {
-            std::memcpy(data_, bytes.data(), bytes.size());
-        }
+        const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+        span_ = ((bytes.size() + page - 1) / page + 1) * page;
+        base_ = static_cast<std::uint8_t*>(
+            mmap(nullptr, span_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(base_ + span_ - page, page, PROT_NONE);
+        data_ = base_ + span_ - page - bytes.size();
+        if (!bytes.empty()) std::memcpy(data_, bytes.data(), bytes.size());
     }
     ~Guarded() { munmap(base_, span_); }
     Guarded(const Guarded&) = delete;
@@ -93,41 +81,30 @@ public:
     std::uint8_t* data() { return data_; }
 
 private:
-    std::size_t page_ = 0;
     std::size_t span_ = 0;
     std::uint8_t* base_ = nullptr;
     std::uint8_t* data_ = nullptr;
 };
-
-// Headless fixed metrics at pixel height 16: narrow 4, normal 8, wide 12;
-// small type is 12 high (narrow 3, normal 6), large type 20 (5, 10, 15).
-constexpr int kHeight = 16;
-constexpr int kNormal = 8;
-constexpr int kNarrow = 4;
 
 class ViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         plat::headless::Reset();
         ClearAppState();
-        AppState.Font.FontSize = kHeight;
+        AppState.Font.FontSize = 16;
         AppState.Font.FontAsciiBase = 1488;
         dc_ = plat::CreateImageDC(240, 320);
         MakeView(0, 0, 100, 320);
     }
     void TearDown() override {
         plat::testing::ResetAllocationFailure();
-        if (view_ != nullptr) {
-            DestroyArticleView(view_, 1);
-        }
+        if (view_ != nullptr) DestroyArticleView(view_, 1);
         plat::DeleteImageDC(dc_);
         AppState.Flags = 0;
     }
 
     void MakeView(int x, int y, int width, int height) {
-        if (view_ != nullptr) {
-            DestroyArticleView(view_, 1);
-        }
+        if (view_ != nullptr) DestroyArticleView(view_, 1);
         const plat::Rect rect{x, y, x + width, y + height};
         view_ = CreateArticleView(dc_, &rect, &AppState.Font, 100);
         ASSERT_NE(view_, nullptr);
@@ -138,10 +115,13 @@ protected:
         const std::vector<std::uint8_t> bytes = stream.Bytes();
         std::uint8_t* owned = Owned(bytes);
         const int result = LayoutArticle(view_, owned, 1, std::uint32_t(bytes.size()));
-        if (result != 0) {
-            plat::Free(owned);
-        }
+        if (result != 0) plat::Free(owned);
         return result;
+    }
+
+    int Paint(int erase = 0) {
+        plat::headless::ClearDrawLog();
+        return PaintArticleView(view_, erase);
     }
 
     const DisplayLine& Line(int i) const { return view_->lines[i]; }
@@ -149,21 +129,14 @@ protected:
     std::vector<plat::headless::DrawOp> Ops(plat::headless::DrawOp::Kind kind) const {
         std::vector<plat::headless::DrawOp> out;
         for (const auto& op : plat::headless::DrawLog()) {
-            if (op.kind == kind) {
-                out.push_back(op);
-            }
+            if (op.kind == kind) out.push_back(op);
         }
         return out;
     }
-    std::vector<plat::headless::DrawOp> TextOps() const {
-        return Ops(plat::headless::DrawOp::Text);
-    }
+    std::vector<plat::headless::DrawOp> TextOps() const { return Ops(plat::headless::DrawOp::Text); }
 
     plat::Dc dc_ = nullptr;
     ArticleView* view_ = nullptr;
 };
-
-// UTF-16 of a Latin string.
-inline std::u16string U(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 }  // namespace viewtest
