@@ -18,6 +18,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/dialog.h"
 #include "platform/qt/controls.h"
@@ -31,6 +32,7 @@ namespace {
 constexpr std::uint32_t WS_DISABLED = 0x08000000u;
 constexpr std::uint32_t SS_CENTER = 0x0001;
 constexpr std::uint32_t SS_RIGHT = 0x0002;
+constexpr std::uint32_t kMultiline = 0x0004;  // ES_MULTILINE
 constexpr std::uint32_t EM_GETSEL = 0x00B0;
 constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr std::uint32_t ODS_SELECTED = 0x0001;
@@ -245,10 +247,19 @@ void SetControlText(WindowObject* c, const QString& text) {
     case ControlKind::GroupBox:
         static_cast<QGroupBox*>(widget)->setTitle(text);
         break;
-    case ControlKind::EditBox:
-        static_cast<qtb::EditWidget*>(widget)->setText(text);  // notifies EN_CHANGE
-        c->text = qtb::ToU16(static_cast<qtb::EditWidget*>(widget)->text());
+    case ControlKind::EditBox: {
+        // A single-line box reports the new text with EN_CHANGE; a
+        // multi-line one does not.
+        auto* edit = static_cast<qtb::EditWidget*>(widget);
+        std::function<void()> notify = edit->onChange;
+        if (c->control->style & kMultiline) {
+            edit->onChange = nullptr;
+        }
+        edit->setText(text);
+        edit->onChange = notify;
+        c->text = qtb::ToU16(edit->text());
         break;
+    }
     case ControlKind::OwnerDrawButton:
         qtb::Invalidate(c, nullptr, true);
         break;

@@ -193,7 +193,6 @@ QString ToQString(const char16_t* text, int count = -1);
 QString ToQString(const std::u16string& text);
 std::u16string ToU16(const QString& text);
 QColor ToQColor(Colour colour);
-Colour FromQColor(const QColor& colour);
 // Copies text into a caller's buffer of `capacity` units with a terminator;
 // returns the units copied (without the terminator).
 int CopyOut(const std::u16string& text, char16_t* buffer, int capacity);
@@ -285,8 +284,7 @@ LResult RemoteSend(WindowObject* proxy, std::uint32_t message, WParam wParam, LP
 bool RemoteRaise(WindowObject* proxy);
 void ShutdownSingleCopy();
 
-// Message loop internals.
-bool InModalWait();
+// Wakes GetMessage when it waits in Qt.
 void WakeLoop();
 
 }  // namespace plat::qtb

@@ -235,10 +235,6 @@ std::u16string ToU16(const QString& text) {
 
 QColor ToQColor(Colour c) { return QColor(ColourRed(c), ColourGreen(c), ColourBlue(c)); }
 
-Colour FromQColor(const QColor& c) {
-    return MakeColour(std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()));
-}
-
 int CopyOut(const std::u16string& text, char16_t* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0) {
         return 0;
@@ -341,8 +337,6 @@ void Post(WindowObject* w, std::uint32_t message, WParam wParam, LParam lParam) 
     g_queue.push_back(Message{w, message, wParam, lParam});
     WakeLoop();
 }
-
-bool InModalWait() { return g_waiting > 0; }
 
 void WakeLoop() {
     if (g_waiting > 0) {
