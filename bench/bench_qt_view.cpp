@@ -42,13 +42,11 @@ const Article& LongestArticle() {
     static Article longest = [] {
         Article best;
         for (int lesson = 1; lesson <= 262; ++lesson) {
-            std::uint8_t* text = LoadArticle(lesson);
+            std::uint32_t length = 0;
+            std::uint8_t* text = LoadArticle(lesson, nullptr, &length);
             if (text == nullptr) continue;
-            const plat::ResourceData data = plat::FindResourceData(
-                AppState.Instance, RT_RCDATA, std::uint16_t(kArticleResourceBase + lesson));
-            const std::size_t length = (std::size_t(data.bytes[8]) << 8) | data.bytes[9];
-            if (length + 1 > best.bytes.size()) {
-                best.bytes.assign(text, text + length + 1);
+            if (length > best.bytes.size()) {
+                best.bytes.assign(text, text + length);
                 best.lesson = lesson;
             }
             plat::Free(text);

@@ -47,16 +47,6 @@ bool ParseInt(const char* text, long low, long high, long* value) {
     return true;
 }
 
-// Bytes of the lesson's text, from its container header (offset 8).
-std::uint32_t TextLength(int lesson) {
-    const plat::ResourceData data = plat::FindResourceData(
-        AppState.Instance, RT_RCDATA, std::uint16_t(kArticleResourceBase + lesson));
-    if (!data.found || data.size < 10) {
-        return 0;
-    }
-    return (std::uint32_t(data.bytes[8]) << 8) | data.bytes[9];
-}
-
 struct RenderOptions {
     long lesson = 0;
     const char* out = nullptr;
@@ -177,15 +167,13 @@ int RunRender(int argc, char** argv) {
     AppState.Flags = options.reverse ? AppFlags::Reverse : 0;
 
     int error = 0;
-    std::uint8_t* text = LoadArticle(int(options.lesson), &error);
+    std::uint32_t length = 0;
+    std::uint8_t* text = LoadArticle(int(options.lesson), &error, &length);
     if (text == nullptr) {
         std::fprintf(stderr, "tovanel-cli render: lesson %ld does not load (code %d)\n",
                      options.lesson, error);
         return 1;
     }
-    // The loader's buffer holds the text and its terminating NUL.
-    const std::uint32_t length = TextLength(int(options.lesson)) + 1;
-
     plat::Dc dc = plat::CreateImageDC(int(options.width), int(options.height));
     const plat::Rect rect{0, 0, std::int32_t(options.width), std::int32_t(options.height)};
     ArticleView* view = dc != nullptr ? CreateArticleView(dc, &rect, &AppState.Font, 100) : nullptr;
@@ -214,7 +202,7 @@ int RunRender(int argc, char** argv) {
         PrintLines(view);
     }
     std::printf("lesson %ld: %u bytes, %u display lines, last page from %u; page at %u shows %d\n",
-                options.lesson, length - 1, view->totalLines, view->maxTopLine, view->topLine,
+                options.lesson, length - 2, view->totalLines, view->maxTopLine, view->topLine,
                 view->linesPainted);
     const bool saved = plat::SaveDcImage(dc, options.out);
     DestroyArticleView(view, 1);
