@@ -1,5 +1,6 @@
 // The reader's executable: prepares the desktop backend and runs the program.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -39,11 +40,18 @@ int main(int argc, char** argv) {
         std::printf("Tovanel 1.84a\n");
         return 0;
     }
-    plat::HostStatus status = plat::Initialise(argc, argv, false);
+    plat::HostStatus status = plat::Initialise(argc, argv, true);
     if (status == plat::HostStatus::Failed) {
         std::printf("Tovanel cannot open its window here: %s\n", plat::HostFailureText());
-        std::printf("Run it on a desktop (or under xvfb-run) to read the book.\n");
         return 0;
+    }
+    // Without a display the window is drawn offscreen once, written to a
+    // picture, and the program ends as if it had been closed.
+    std::string snapshot;
+    if (status == plat::HostStatus::Offscreen) {
+        const char* chosen = std::getenv("TOVANEL_SNAPSHOT");
+        snapshot = (chosen != nullptr && *chosen) ? chosen : "/tmp/tovanel-window.png";
+        plat::SnapshotWhenIdle(snapshot.c_str());
     }
     static plat::Module module;
     plat::AddResourceTable(&module, UiResourceTable());
@@ -56,6 +64,16 @@ int main(int argc, char** argv) {
         commandLine += argv[i];
     }
     int code = TovanelMain(&module, plat::Utf8ToUtf16(commandLine).c_str(), SW_SHOW);
+    if (!snapshot.empty()) {
+        if (plat::SnapshotWritten()) {
+            std::printf("No display here: Tovanel drew its window offscreen to %s\n",
+                        snapshot.c_str());
+        } else {
+            std::printf("No display here, and the window's picture could not be written to %s\n",
+                        snapshot.c_str());
+        }
+        std::printf("Run it on a desktop (or under xvfb-run) to read the book.\n");
+    }
     plat::Shutdown();
     return code;
 }

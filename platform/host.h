@@ -29,4 +29,16 @@ namespace plat {
 // Writes the window's backing image (the whole window: bars and client) as
 // a PNG; false when the backend keeps no pixels.
 bool SaveWindowImage(Window window, const char* pngPath);
+
+// For unattended runs without a display: the first time the message loop
+// has nothing left to do while a top-level window is shown, the backend
+// writes that window's image to pngPath and sends it WM_CLOSE, so the
+// program ends the way it does when a person closes it.
+void SnapshotWhenIdle(const char* pngPath);
+// Whether that snapshot was written.
+bool SnapshotWritten();
+
+// Size of top-level windows created with CW_USEDEFAULT from now on; a side
+// of 0 restores the backend's own choice.
+void SetDefaultWindowSize(int width, int height);
 }  // namespace plat

@@ -730,7 +730,7 @@ std::intptr_t DialogBoxParam(const Module* module, std::uint16_t templateId, Win
     std::intptr_t focusDefault = qtb::Send(w, WM_INITDIALOG, WParam(firstStop), param);
     if (qtb::IsLive(w) && !d->ended) {
         w->frame->show();
-        w->frame->raise();
+        qtb::Raise(w->frame);
         w->frame->activateWindow();
         if (focusDefault != 0) {
             FocusFirst(w);
@@ -913,7 +913,7 @@ int MessageBox(Window owner, const char16_t* text, const char16_t* caption, std:
         qtb::Post(nullptr, WM_NULL, 0, 0);  // wakes the loop below
     });
     box->show();
-    box->raise();
+    qtb::Raise(box);
     box->activateWindow();
     RunModal([&finished] { return finished; });
     int answer = closed;

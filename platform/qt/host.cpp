@@ -1,12 +1,14 @@
 // Program host on Qt: the application object, the display check, the
 // program's own path, and the real date and time zone.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDate>
 #include <QTimeZone>
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "platform/common/backend_hooks.h"
 #include "platform/host.h"
@@ -46,6 +48,13 @@ HostStatus Initialise(int& argc, char** argv, bool allowOffscreen) {
         // offscreen rendering instead of aborting.
         setenv("QT_QPA_PLATFORM", EnvSet("WAYLAND_DISPLAY") ? "wayland;xcb;offscreen" : "xcb;offscreen",
                1);
+    }
+    // Qt wants a private runtime folder; give it one quietly when the
+    // session has none (a server, a container, a test run).
+    if (!EnvSet("XDG_RUNTIME_DIR")) {
+        std::string runtime = "/tmp/runtime-" + std::to_string(::getuid());
+        ::mkdir(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     g_app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

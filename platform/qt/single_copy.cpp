@@ -128,7 +128,7 @@ qint64 Answer(const QByteArray& payload) {
         if (target->isMinimized()) {
             target->showNormal();
         }
-        target->raise();
+        qtb::Raise(target);
         target->activateWindow();
         return 1;
     }

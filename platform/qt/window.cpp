@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/host.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_internal.h"
 #include "platform/unicode.h"
@@ -67,11 +68,19 @@ const ClassRecord* FindClass(const char16_t* name) {
     return nullptr;
 }
 
+QSize g_defaultSize;             // from SetDefaultWindowSize; empty: our own choice
+std::string g_snapshotPath;      // from SnapshotWhenIdle; empty: none pending
+bool g_snapshotWritten = false;
+
 QRect DefaultGeometry() {
     QScreen* screen = QGuiApplication::primaryScreen();
     QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 800, 600);
     int w = std::min(480, area.width());
     int h = std::min(640, std::max(200, area.height() - 40));
+    if (!g_defaultSize.isEmpty()) {
+        w = g_defaultSize.width();
+        h = g_defaultSize.height();
+    }
     return QRect(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2, w, h);
 }
 
@@ -214,6 +223,12 @@ void Validate(WindowObject* w) {
 // ---- shared helpers ------------------------------------------------------
 
 namespace qtb {
+
+void Raise(QWidget* widget) {
+    if (widget != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        widget->raise();
+    }
+}
 
 QString ToQString(const char16_t* text, int count) {
     if (text == nullptr) {
@@ -755,7 +770,7 @@ bool ShowWindow(Window w, int command) {
     }
     target->show();
     if (w->frame != nullptr) {
-        w->frame->raise();
+        qtb::Raise(w->frame);
         w->frame->activateWindow();
     }
     return was;
@@ -916,7 +931,7 @@ bool SetForegroundWindow(Window w) {
     if (w->frame->isMinimized()) {
         w->frame->showNormal();
     }
-    w->frame->raise();
+    qtb::Raise(w->frame);
     w->frame->activateWindow();
     return true;
 }
@@ -951,6 +966,24 @@ void PostQuitMessage(int exitCode) {
     qtb::WakeLoop();
 }
 
+// The pending snapshot of an unattended run: the first shown top-level
+// window is saved and asked to close. True when it posted the close.
+static bool TakeIdleSnapshot() {
+    if (g_snapshotPath.empty()) {
+        return false;
+    }
+    for (WindowObject* w : qtb::AllWindows()) {
+        if (!qtb::IsLive(w) || w->kind != WindowKind::TopLevel || w->frame == nullptr || !w->frame->isVisible()) {
+            continue;
+        }
+        g_snapshotWritten = SaveWindowImage(w, g_snapshotPath.c_str());
+        g_snapshotPath.clear();
+        PostMessage(w, WM_CLOSE, 0, 0);
+        return true;
+    }
+    return false;
+}
+
 int GetMessage(Message* m) {
     if (m == nullptr || QCoreApplication::instance() == nullptr) {
         return -1;
@@ -977,6 +1010,9 @@ int GetMessage(Message* m) {
         }
         if (!g_queue.empty() || g_quit) {
             continue;  // an owner-drawn button's procedure posted something
+        }
+        if (TakeIdleSnapshot()) {
+            continue;
         }
         ++g_waiting;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -1180,6 +1216,17 @@ bool SaveWindowImage(Window w, const char* pngPath) {
         return false;
     }
     return target->grab().save(QString::fromLocal8Bit(pngPath), "PNG");
+}
+
+void SnapshotWhenIdle(const char* pngPath) {
+    g_snapshotPath = pngPath != nullptr ? pngPath : "";
+    g_snapshotWritten = false;
+}
+
+bool SnapshotWritten() { return g_snapshotWritten; }
+
+void SetDefaultWindowSize(int width, int height) {
+    g_defaultSize = (width > 0 && height > 0) ? QSize(width, height) : QSize();
 }
 
 // ---- inspection for tests and tools --------------------------------------
