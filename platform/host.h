@@ -38,6 +38,12 @@ void SnapshotWhenIdle(const char* pngPath);
 // Whether that snapshot was written.
 bool SnapshotWritten();
 
+// Calls `callback(context)` once, the next time the message loop has
+// nothing left to do (no message queued, nothing to paint). For tools and
+// benchmarks that act on the program once it is drawn.
+using IdleCallback = void (*)(void* context);
+void CallWhenIdle(IdleCallback callback, void* context);
+
 // Size of top-level windows created with CW_USEDEFAULT from now on; a side
 // of 0 restores the backend's own choice.
 void SetDefaultWindowSize(int width, int height);

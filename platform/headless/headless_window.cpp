@@ -34,6 +34,8 @@ std::vector<headless::MessageBoxRecord> g_boxes;
 std::deque<int> g_answers;
 std::vector<headless::DialogRecord> g_dialogsRun;
 bool g_snapshotPending = false;
+IdleCallback g_idleCallback = nullptr;
+void* g_idleContext = nullptr;
 
 constexpr int kScrollBarWidth = 13;
 constexpr int kCommandBarHeight = 24;
@@ -196,6 +198,7 @@ void Reset() {
     g_answers.clear();
     g_dialogsRun.clear();
     g_snapshotPending = false;
+    g_idleCallback = nullptr;
     ResetGdi();
     ResetMisc();
 }
@@ -400,6 +403,10 @@ static bool TakeIdleSnapshot() {
 
 void SnapshotWhenIdle(const char* pngPath) { g_snapshotPending = pngPath != nullptr; }
 bool SnapshotWritten() { return false; }
+void CallWhenIdle(IdleCallback callback, void* context) {
+    g_idleCallback = callback;
+    g_idleContext = context;
+}
 void SetDefaultWindowSize(int width, int height) {
     if (width > 0 && height > 0) {
         g_screenWidth = width;
@@ -429,6 +436,12 @@ int GetMessage(Message* message) {
             return 1;
         }
         if (TakeIdleSnapshot()) continue;
+        if (g_idleCallback != nullptr) {
+            IdleCallback callback = g_idleCallback;
+            g_idleCallback = nullptr;
+            callback(g_idleContext);
+            continue;
+        }
         bool goOn = g_idle && idleWithoutWork < 1000 && g_idle();
         if (goOn) {
             idleWithoutWork = g_queue.empty() && FirstInvalid() == nullptr ? idleWithoutWork + 1 : 0;

@@ -71,6 +71,8 @@ const ClassRecord* FindClass(const char16_t* name) {
 QSize g_defaultSize;             // from SetDefaultWindowSize; empty: our own choice
 std::string g_snapshotPath;      // from SnapshotWhenIdle; empty: none pending
 bool g_snapshotWritten = false;
+IdleCallback g_idleCallback = nullptr;
+void* g_idleContext = nullptr;
 
 QRect DefaultGeometry() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -1014,6 +1016,12 @@ int GetMessage(Message* m) {
         if (TakeIdleSnapshot()) {
             continue;
         }
+        if (g_idleCallback != nullptr) {
+            IdleCallback callback = g_idleCallback;
+            g_idleCallback = nullptr;
+            callback(g_idleContext);
+            continue;
+        }
         ++g_waiting;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         --g_waiting;
@@ -1224,6 +1232,11 @@ void SnapshotWhenIdle(const char* pngPath) {
 }
 
 bool SnapshotWritten() { return g_snapshotWritten; }
+
+void CallWhenIdle(IdleCallback callback, void* context) {
+    g_idleCallback = callback;
+    g_idleContext = context;
+}
 
 void SetDefaultWindowSize(int width, int height) {
     g_defaultSize = (width > 0 && height > 0) ? QSize(width, height) : QSize();

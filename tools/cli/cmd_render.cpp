@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "platform/gdi.h"
 #include "platform/host.h"
 #include "platform/memory.h"
@@ -34,7 +35,10 @@ void PrintRenderHelp() {
         "  --top LINE           first display line of the page (default 0)\n"
         "  --highlight S:E      highlight stream offsets S up to E, as a search hit\n"
         "  --back-link          show the link back to a previous article\n"
-        "  --lines              print the display lines (offset, count, x, width, ...)\n");
+        "  --lines              print the display lines (offset, count, x, width, ...)\n"
+        "  --window             draw the reader's whole window at --size instead: bar,\n"
+        "                       buttons, gutter, scroll bar and page (your own settings\n"
+        "                       are not read or changed)\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long* value) {
@@ -61,6 +65,7 @@ struct RenderOptions {
     long highlightEnd = 0;
     bool backLink = false;
     bool lines = false;
+    bool window = false;
 };
 
 // Returns 0 when the options are good, else the exit code (after a message).
@@ -99,6 +104,8 @@ int ParseOptions(int argc, char** argv, RenderOptions* o) {
             o->backLink = true;
         } else if (arg == "--lines") {
             o->lines = true;
+        } else if (arg == "--window") {
+            o->window = true;
         } else if (arg == "--top" && hasValue) {
             if (!ParseInt(argv[++i], 0, 65535, &o->top)) {
                 std::fprintf(stderr, "tovanel-cli render: --top wants a line number\n");
@@ -136,6 +143,73 @@ void PrintLines(const ArticleView* view) {
     }
 }
 
+// A registry of its own for one window render, holding the options as the
+// reader's settings; removed afterwards.
+class RenderRegistry {
+public:
+    explicit RenderRegistry(const RenderOptions& o) {
+        char pattern[] = "/tmp/tovanel-render-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) return;
+        folder_ = pattern;
+        const std::string path = folder_ + "/registry.reg";
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        if (file == nullptr) return;
+        std::uint32_t flags = AppFlags::Default | AppFlags::LessonPinned;
+        if (o.reverse) flags |= AppFlags::Reverse;
+        std::string face;
+        for (char c : o.font) {
+            if (c == '"' || c == '\\') face += '\\';
+            face += c;
+        }
+        std::fprintf(file,
+                     "Windows Registry Editor Version 5.00\n\n"
+                     "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
+                     "\"FontName\"=\"%s\"\n\"FontSize\"=dword:%08lx\n\"FontAsciiBase\"=dword:%08lx\n"
+                     "\"Lesson\"=dword:%08lx\n\"LastPosition\"=dword:%08lx\n\"Flags\"=dword:%08x\n",
+                     face.c_str(), o.fontSize, o.base, o.lesson, o.top, unsigned(flags));
+        std::fclose(file);
+        setenv("TOVANEL_REGISTRY", path.c_str(), 1);
+        ready_ = true;
+    }
+    ~RenderRegistry() {
+        if (!folder_.empty()) {
+            const std::string command = "rm -rf '" + folder_ + "'";
+            if (std::system(command.c_str()) != 0) {
+                std::fprintf(stderr, "tovanel-cli render: could not remove %s\n", folder_.c_str());
+            }
+        }
+    }
+    bool ready() const { return ready_; }
+
+private:
+    std::string folder_;
+    bool ready_ = false;
+};
+
+// Runs the whole reader offscreen at the given size and keeps a picture of
+// its window once the first page is drawn.
+int RenderWindow(const RenderOptions& options) {
+    RenderRegistry registry(options);
+    if (!registry.ready()) {
+        std::fprintf(stderr, "tovanel-cli render: cannot prepare a private settings file\n");
+        return 1;
+    }
+    static plat::Module module;
+    module = plat::Module{};
+    plat::AddResourceTable(&module, UiResourceTable());
+    plat::AddResourceTable(&module, BookResourceTable());
+    plat::SetDefaultWindowSize(int(options.width), int(options.height));
+    plat::SnapshotWhenIdle(options.out);
+    TovanelMain(&module, u"", SW_SHOW);
+    if (!plat::SnapshotWritten()) {
+        std::fprintf(stderr, "tovanel-cli render: cannot write %s\n", options.out);
+        return 1;
+    }
+    std::printf("lesson %ld: the window at %ldx%ld\n", options.lesson, options.width,
+                options.height);
+    return 0;
+}
+
 int RunRender(int argc, char** argv) {
     if (argc == 1 && (std::strcmp(argv[0], "--help") == 0 || std::strcmp(argv[0], "-h") == 0)) {
         PrintRenderHelp();
@@ -150,6 +224,10 @@ int RunRender(int argc, char** argv) {
     char* hostArgv[] = {program, nullptr};
     if (!CliInitialisePlatform(hostArgc, hostArgv)) {
         return 1;
+    }
+
+    if (options.window) {
+        return RenderWindow(options);
     }
 
     static plat::Module module;
