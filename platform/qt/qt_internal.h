@@ -200,6 +200,10 @@ int CopyOut(const std::u16string& text, char16_t* buffer, int capacity);
 // the index of the marked character in the result, or -1.
 QString StripMnemonic(const QString& text, int* mnemonic = nullptr);
 
+// From the first top-level window on, SIGTERM, SIGINT and SIGHUP close the
+// program's windows (WM_CLOSE) instead of ending it on the spot.
+void CloseWindowsOnSignal();
+
 // Brings a top-level widget to the front; offscreen there is no stacking
 // (and Qt would only complain).
 void Raise(QWidget* widget);

@@ -694,6 +694,7 @@ Window CreateWindowEx(std::uint32_t exStyle, const char16_t* className, const ch
     w->frame->setGeometry(geometry);
     qtb::Register(w);
     qtb::ListenForClass(w->className);
+    qtb::CloseWindowsOnSignal();
 
     // The client size is known before WM_CREATE; WM_SIZE follows it.
     w->reportedSize = QSize(-1, -1);

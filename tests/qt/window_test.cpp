@@ -1,6 +1,8 @@
 // Windows, the message loop and immediate painting on the Qt backend.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -378,3 +380,14 @@ TEST_F(WindowTest, SavedWindowImageShowsTheWholeWindow) {
 }
 
 }  // namespace
+
+TEST_F(WindowTest, ATerminationSignalClosesTheWindowsInsteadOfKillingTheProgram) {
+    ASSERT_NE(Create(WS_VISIBLE), nullptr);
+    g_seen.clear();
+    ASSERT_EQ(::raise(SIGTERM), 0);  // handled: the test goes on
+    EXPECT_TRUE(qt_test::RunLoopUntil([this] { return !plat::IsWindow(window); }));
+    std::vector<std::uint32_t> seen = Messages();
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2], WM_CLOSE);
+    EXPECT_EQ(seen.back(), WM_DESTROY);
+}
