@@ -299,3 +299,48 @@ TEST_F(Program, TodayOverridesAPinnedLessonAndASecondStartHandsOver) {
     };
     EXPECT_EQ(Run(u"/TODAY"), 0);
 }
+
+TEST_F(Program, TheSharedSwitchesPlaceTheBarAndAskForFullScreen) {
+    WriteShared("\"MenuBarOnBottom\"=dword:00000001\n\"FullScreen\"=dword:00000001\n");
+    steps = {[&] {
+        const auto* bar = plat::headless::GetBarInfo(AppState.MenuBar);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_TRUE(bar->atBottom);
+        EXPECT_EQ(bar->buttons.size(), 7u);
+        EXPECT_FALSE(bar->closeBox);  // the close box belongs to the top bar only
+        plat::Rect client;
+        plat::GetClientRect(Main(), &client);
+        EXPECT_EQ(View()->box.y, 0);
+        EXPECT_EQ(View()->box.height, client.bottom - AppState.MenuBarHeight);
+        // The bottom bar leaves the scroll bar uncovered.
+        plat::Rect barRect;
+        plat::GetWindowRect(AppState.MenuBar, &barRect);
+        EXPECT_EQ(barRect.right - barRect.left, client.right - 13);
+        EXPECT_TRUE(plat::headless::IsFullScreen(Main()));
+        // The check marks reach the bottom bar's menu too.
+        Command(122);
+        plat::Menu menu = reinterpret_cast<plat::Menu>(
+            plat::SendMessage(AppState.MenuBar, plat::SHCMBM_GETSUBMENU, 0, 40001));
+        plat::MenuItemInfo info;
+        info.mask = MIIM_STATE;
+        ASSERT_TRUE(plat::GetMenuItemInfo(menu, 122, false, &info));
+        EXPECT_EQ(info.state & MFS_CHECKED, MFS_CHECKED);
+        EXPECT_NE(AppState.Flags & AppFlags::Reverse, 0u);
+    }};
+    EXPECT_EQ(Run(), 0);
+}
+
+TEST_F(Program, AnUnknownCommandGoesToTheDefaultHandlingAndUnknownKeysAreSwallowed) {
+    steps = {[&] {
+        EXPECT_EQ(plat::SendMessage(Main(), WM_KEYDOWN, 'Q', 0), 1);
+        EXPECT_EQ(plat::SendMessage(Main(), WM_KEYDOWN, VK_DOWN, 0), 0);
+        const LessonNumber before = AppState.Lesson;
+        plat::SendMessage(Main(), WM_COMMAND, 4242, 0);
+        EXPECT_EQ(AppState.Lesson, before);
+        EXPECT_TRUE(plat::IsWindow(Main()));
+        // The private close request ends the program like Exit.
+        plat::PostMessage(Main(), WM_PRIVATE_CLOSE, 0, 0);
+    }};
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(Stored("Flags").empty());
+}
