@@ -2,6 +2,8 @@
 // the message loop, dialogs and menus.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/headless/headless.h"
@@ -39,7 +41,7 @@ struct FontScope {
 
 TEST_F(Headless, RunsAreDrawnInTheGivenOrderAndMeasuredConsistently) {
     plat::Dc dc = plat::CreateImageDC(200, 100);
-    FontScope font(dc, 20, 400);
+    auto font = std::make_unique<FontScope>(dc, 20, 400);
     const std::u16string run = u"\u05D0\u05D1 m.\u05E9";
     plat::Rect box{10, 0, 110, 20};
     plat::DrawText(dc, run.data(), int(run.size()), box, DT_SINGLELINE);
@@ -74,6 +76,7 @@ TEST_F(Headless, RunsAreDrawnInTheGivenOrderAndMeasuredConsistently) {
     // Centred text starts half the spare room in.
     plat::DrawText(dc, run.data(), int(run.size()), box, DT_CENTER | DT_SINGLELINE);
     EXPECT_EQ(DrawLog()[1].textX, 10 + (100 - all.cx) / 2);
+    font.reset();
     plat::DeleteImageDC(dc);
 }
 
@@ -86,10 +89,12 @@ TEST_F(Headless, MetricsFollowTheFont) {
         EXPECT_EQ(metrics.tmHeight, 16);
         EXPECT_EQ(metrics.tmMaxCharWidth, 13);  // wide 12, bold +1
     }
-    FontScope defaultFont(dc, 0, 0);
-    plat::TextMetrics metrics;
-    plat::GetTextMetrics(dc, &metrics);
-    EXPECT_EQ(metrics.tmHeight, 16);
+    {
+        FontScope defaultFont(dc, 0, 0);
+        plat::TextMetrics metrics;
+        plat::GetTextMetrics(dc, &metrics);
+        EXPECT_EQ(metrics.tmHeight, 16);
+    }
     plat::DeleteImageDC(dc);
 }
 
