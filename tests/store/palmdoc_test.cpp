@@ -29,10 +29,10 @@ PalmDocDecodeResult DecodeGuarded(const Bytes& in, std::size_t outLength, Bytes*
     return result;
 }
 
-Bytes HebrewLikeText(std::size_t size, unsigned seed) {
+Bytes HebrewLikeText(std::size_t size, unsigned variant) {
     // Words of letters 0x61-0x7B with spaces, punctuation, digits, now and
     // then a Latin-1 byte or a NUL record end, like an article stream.
-    std::mt19937 rng(seed);
+    std::mt19937 rng(variant);
     Bytes text;
     std::vector<Bytes> words;
     for (int i = 0; i < 300; ++i) {
@@ -106,11 +106,11 @@ TEST(PalmDocCodec, EncodersRoundTripEveryKindOfInput) {
 
 TEST(PalmDocCodec, MinimumSizeParseNeverLosesToGreedy) {
     std::size_t greedyTotal = 0, bestTotal = 0;
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        const Bytes text = HebrewLikeText(500 + seed * 700, seed);
+    for (unsigned variant = 1; variant <= 20; ++variant) {
+        const Bytes text = HebrewLikeText(500 + variant * 700, variant);
         const std::size_t greedy = PalmDocCompressGreedy(text.data(), text.size()).size();
         const std::size_t best = PalmDocCompress(text.data(), text.size()).size();
-        EXPECT_LE(best, greedy) << "seed " << seed;
+        EXPECT_LE(best, greedy) << "variant " << variant;
         greedyTotal += greedy;
         bestTotal += best;
     }

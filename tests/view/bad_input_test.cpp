@@ -36,8 +36,8 @@ protected:
     }
 
     // What a window does with the view afterwards.
-    void Exercise(std::uint32_t seed) {
-        std::mt19937 random(seed);
+    void Exercise(std::uint32_t variant) {
+        std::mt19937 random(variant);
         for (int i = 0; i < 3; ++i) {
             view_->highlightStart = std::uint16_t(random() % 64);
             view_->highlightEnd = std::uint16_t(view_->highlightStart + random() % 64);
