@@ -78,6 +78,31 @@ TEST(ManualPages, ReaderHelpAndPageNameTheSameOptionsAndEnvironment) {
     }
 }
 
+// A command's help with the further help texts it points to ("'tovanel-cli
+// render --dialog --help' lists them").
+std::string CommandHelp(const std::string& command) {
+    std::string help = RunForOutput(std::string(TOVANEL_CLI) + " " + command + " --help");
+    for (const std::string& reference :
+         Matches(help, R"('tovanel-cli [a-z-]+ --[a-z-]+ --help')")) {
+        help += RunForOutput(std::string(TOVANEL_CLI) + reference.substr(12, reference.size() - 13));
+    }
+    return help;
+}
+
+// The names a help text lists under a heading such as "dialogs:".
+std::set<std::string> ListedNames(const std::string& help, const std::string& heading) {
+    std::set<std::string> names;
+    const std::size_t start = help.find("\n" + heading + "\n");
+    if (start == std::string::npos) return names;
+    std::istringstream lines(help.substr(start + heading.size() + 2));
+    std::string line;
+    std::smatch m;
+    while (std::getline(lines, line) && std::regex_match(line, m, std::regex(R"(  ([a-z-]+) .*)"))) {
+        names.insert(m[1]);
+    }
+    return names;
+}
+
 TEST(ManualPages, CompanionPageDescribesEveryCommandWithItsOptions) {
     const std::string help = RunForOutput(std::string(TOVANEL_CLI) + " --help");
     const std::set<std::string> commands = [&] {
@@ -96,9 +121,12 @@ TEST(ManualPages, CompanionPageDescribesEveryCommandWithItsOptions) {
     for (const std::string& command : commands) {
         const std::string section = Section(listed, ".SS " + command);
         EXPECT_FALSE(section.empty()) << "no section for " << command;
-        const std::string commandHelp =
-            RunForOutput(std::string(TOVANEL_CLI) + " " + command + " --help");
+        const std::string commandHelp = CommandHelp(command);
         EXPECT_EQ(Join(Options(commandHelp)), Join(Options(section))) << command;
+        for (const std::string& dialog : ListedNames(commandHelp, "dialogs:")) {
+            EXPECT_NE(section.find("\n.B " + dialog + "\n"), std::string::npos)
+                << command << " --dialog " << dialog;
+        }
     }
     const std::set<std::string> sections = Matches(listed, R"(\n\.SS [a-z-]+)");
     EXPECT_EQ(sections.size(), commands.size()) << "the page describes commands that do not exist";
