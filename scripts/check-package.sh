@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks a built Debian package: its file list holds the programs, the menu
 # entry, the metadata, every icon and both manual pages and nothing else; its
-# dependencies name Qt and the Hebrew fonts; and the programs it carries run.
+# dependencies name Qt and the Hebrew fonts; the entry and the metadata pass
+# their validators as installed; and the programs it carries run.
 # Usage: sh scripts/check-package.sh build/tovanel_*.deb
 set -eu
 deb=${1:?usage: check-package.sh PACKAGE.deb}
@@ -39,6 +40,8 @@ done
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/com.quillmark.Tovanel.desktop"
+appstreamcli validate-tree --no-net "$root" >/dev/null
 "$root/usr/bin/tovanel" --version | grep -q '^Tovanel 1.84a$'
 "$root/usr/bin/tovanel-cli" week 2027-07-15 --israel | grep -q 'lesson=171'
 echo "check-package: $deb holds $(printf '%s\n' "$actual" | wc -l) files; Depends: $depends"
