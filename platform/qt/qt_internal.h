@@ -188,6 +188,10 @@ struct DcObject {
 
 namespace plat::qtb {
 
+// Surrogate halves of UTF-16.
+inline bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 // Conversions.
 QString ToQString(const char16_t* text, int count = -1);
 QString ToQString(const std::u16string& text);
@@ -211,6 +215,7 @@ void Raise(QWidget* widget);
 // Window registry.
 bool IsLive(const WindowObject* window);
 void Register(WindowObject* window);
+void MapWidget(const QWidget* widget, WindowObject* window);  // a widget of the window's own
 WindowObject* FromWidget(const QWidget* widget);  // frame, client or control
 const std::vector<WindowObject*>& AllWindows();
 void DestroyWidgets(WindowObject* window);
@@ -218,6 +223,13 @@ void DestroyWidgets(WindowObject* window);
 // Messages.
 LResult Send(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
 void Post(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+// Forgets the queued messages of a window that goes.
+void DropMessagesFor(WindowObject* window);
+// Keeps the text a key press typed for TranslateMessage; the returned serial
+// travels in bits 16-23 of the key message's lParam.
+unsigned RememberKeyText(WindowObject* window, std::uint32_t vk, const QString& text);
+// Marks the whole window painted.
+void Validate(WindowObject* window);
 
 // Geometry and painting.
 void LayoutFrame(WindowObject* window);
