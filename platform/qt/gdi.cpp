@@ -7,6 +7,7 @@
 // lays the run out as a whole, so no bidi reordering, ligature or fractional
 // advance can move a character away from where measuring said it would be.
 // Runs are placed by baseline.
+#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QTextLayout>
 #include <QGuiApplication>
@@ -26,14 +27,54 @@
 namespace plat {
 namespace {
 
+constexpr int kDefaultFontHeight = 16;
+
 BrushObject g_stockBrushes[6] = {
     {QColor(255, 255, 255), false}, {QColor(192, 192, 192), false}, {QColor(128, 128, 128), false},
     {QColor(64, 64, 64), false},    {QColor(0, 0, 0), false},       {QColor(), true},
 };
 
+// Fonts are measured against an image so that measuring and drawing use the
+// same device.
+const QImage& ReferenceImage() {
+    static QImage image(1, 1, QImage::Format_RGB32);
+    return image;
+}
+
 QImage& ScreenImage() {
     static QImage image(1, 1, QImage::Format_RGB32);
     return image;
+}
+
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void SetupFont(FontObject* f, const LogFont& d) {
+    f->description = d;
+    QString face = qtb::ToQString(d.faceName);
+    QFont font = face.isEmpty() ? QGuiApplication::font() : QFont(face);
+    if (!face.isEmpty()) {
+        font.setFamilies(QStringList{face});
+    }
+    // Heights are pixel sizes; a negative height (a character height on the
+    // handheld) counts as its magnitude.
+    int pixels = d.height == 0 ? kDefaultFontHeight : std::abs(d.height);
+    font.setPixelSize(pixels);
+    int weight = d.weight <= 0 ? 400 : std::clamp(int(d.weight), 1, 1000);
+    font.setWeight(QFont::Weight(weight));
+    font.setItalic(d.italic);
+    font.setUnderline(d.underline);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    // A character on its own, as it is looked up, needs no shaping.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    f->font = font;
+    f->metrics = std::make_unique<QFontMetrics>(font, &ReferenceImage());
+    f->ascent = f->metrics->ascent();
+    f->descent = f->metrics->descent();
+    f->height = f->metrics->height();
+    f->averageWidth = f->metrics->averageCharWidth();
+    f->maxWidth = f->metrics->maxWidth();
 }
 
 FontObject* DcFont(const DcObject* dc) {
@@ -96,7 +137,7 @@ void DrawRun(QPainter& p, FontObject* f, int x, int top, const QString& run) {
     int pen = 0;
     for (int i = 0; i < count; ++i) {
         FontObject::Glyph g;
-        if (qtb::IsHigh(text[i]) && i + 1 < count && qtb::IsLow(text[i + 1])) {
+        if (IsHigh(text[i]) && i + 1 < count && IsLow(text[i + 1])) {
             g = f->PairGlyph(text[i], text[i + 1]);
             ++i;
         } else {
@@ -126,10 +167,117 @@ int RunWidth(FontObject* f, const QString& run) {
 
 }  // namespace
 
+// ---- fonts ---------------------------------------------------------------
+
+namespace {
+
+// The glyph Qt chooses for one character (or a surrogate pair) on its own,
+// with the font it falls back to when this one lacks the character.
+FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
+    FontObject::Glyph g;
+    QTextLayout layout(text, f->font, &ReferenceImage());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) {
+        return g;
+    }
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        if (run.glyphIndexes().isEmpty()) {
+            continue;
+        }
+        QRawFont raw = run.rawFont();
+        auto it = std::find(f->faces.begin(), f->faces.end(), raw);
+        if (it == f->faces.end()) {
+            f->faces.push_back(raw);
+            it = f->faces.end() - 1;
+        }
+        g.face = std::int16_t(it - f->faces.begin());
+        g.index = run.glyphIndexes().first();
+        QPointF at = run.positions().first();
+        g.dx = float(at.x() - line.x());
+        g.dy = float(at.y() - (line.y() + line.ascent()));
+        break;
+    }
+    return g;
+}
+
+}  // namespace
+
+const FontObject::Glyph& FontObject::Lookup(char16_t c) {
+    auto& page = pages[c >> 8];
+    if (!page) {
+        page = std::make_unique<Glyph[]>(256);
+    }
+    Glyph& g = page[c & 0xFF];
+    if (g.advance < 0) {
+        int advance = metrics->horizontalAdvance(QChar(c));
+        g = LookUpGlyph(this, QString(QChar(c)));
+        g.advance = advance;
+    }
+    return g;
+}
+
+FontObject::Glyph FontObject::PairGlyph(char16_t high, char16_t low) {
+    QChar pair[2] = {QChar(high), QChar(low)};
+    QString text(pair, 2);
+    Glyph g = LookUpGlyph(this, text);
+    g.advance = metrics->horizontalAdvance(text);
+    return g;
+}
+
 namespace qtb {
+
+std::unique_ptr<FontObject> MakeFont(const LogFont& description) {
+    auto f = std::make_unique<FontObject>();
+    SetupFont(f.get(), description);
+    return f;
+}
 
 void DrawRunAt(QPainter& p, FontObject* f, int x, int top, const QString& run) {
     DrawRun(p, f, x, top, run);
+}
+
+FontObject* StockFont() {
+    static FontObject* font = [] {
+        auto* f = new FontObject;
+        SetupFont(f, LogFont{});
+        return f;
+    }();
+    return font;
+}
+
+int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, int* fit) {
+    int width = 0;
+    int fitted = 0;
+    bool fitting = maxExtent >= 0;
+    for (int i = 0; i < count; ++i) {
+        char16_t c = text[i];
+        int step;
+        int units = 1;
+        if (IsHigh(c) && i + 1 < count && IsLow(text[i + 1])) {
+            step = f->PairGlyph(c, text[i + 1]).advance;
+            units = 2;
+        } else {
+            step = f->Advance(c);
+        }
+        width += step;
+        if (fitting) {
+            if (width <= maxExtent) {
+                fitted += units;
+            } else {
+                fitting = false;
+            }
+        }
+        i += units - 1;
+    }
+    if (fit != nullptr) {
+        *fit = fitted;
+    }
+    return width;
 }
 
 QImage BitmapImage(const BitmapResource& b, bool transparent) {
@@ -156,6 +304,18 @@ QPixmap BitmapPixmap(const Module* module, std::uint16_t id) {
 
 }  // namespace qtb
 
+Font CreateFontIndirect(const LogFont& description) {
+    auto* f = new FontObject;
+    SetupFont(f, description);
+    return f;
+}
+
+void DeleteFont(Font font) {
+    if (font != nullptr && font != qtb::StockFont()) {
+        delete font;
+    }
+}
+
 Font SelectFont(Dc dc, Font font) {
     if (dc == nullptr) {
         return nullptr;
@@ -163,6 +323,14 @@ Font SelectFont(Dc dc, Font font) {
     Font previous = dc->font;
     dc->font = font;
     return previous;
+}
+
+bool GetFontDescription(Font font, LogFont* description) {
+    if (font == nullptr || description == nullptr) {
+        return false;
+    }
+    *description = font->description;
+    return true;
 }
 
 bool GetTextMetrics(Dc dc, TextMetrics* m) {
@@ -502,6 +670,24 @@ int GetSystemMetrics(int index) {
         return 2;
     default:
         return 0;
+    }
+}
+
+void EnumFontFamilies(Dc, FontFamilyCallback callback, void* context) {
+    if (callback == nullptr) {
+        return;
+    }
+    const QStringList hebrew = QFontDatabase::families(QFontDatabase::Hebrew);
+    const QStringList all = QFontDatabase::families();
+    for (const QString& family : all) {
+        if (QFontDatabase::isPrivateFamily(family)) {
+            continue;
+        }
+        std::u16string name = qtb::ToU16(family);
+        std::uint8_t charSet = hebrew.contains(family) ? HEBREW_CHARSET : ANSI_CHARSET;
+        if (!callback(name.c_str(), charSet, context)) {
+            return;
+        }
     }
 }
 

@@ -188,10 +188,6 @@ struct DcObject {
 
 namespace plat::qtb {
 
-// Surrogate halves of UTF-16.
-inline bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // Conversions.
 QString ToQString(const char16_t* text, int count = -1);
 QString ToQString(const std::u16string& text);
