@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/window_layout.h"
 #include "bookmarks/menu_check.h"
+#include "clipboard/clipboard_export.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
@@ -142,8 +143,13 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::CheckForUpdates:
         case Command::About:
         case Command::Font:
+            return 0;
+        // Clipboard export: the whole article, alone or after what is there.
         case Command::Copy:
+            ExportArticle(AppState.View, false);
+            return 0;
         case Command::Append:
+            ExportArticle(AppState.View, true);
             return 0;
         default:
             return 1;
