@@ -4,14 +4,15 @@
 #include "clipboard/reading_order.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
+#include "format/book_format.h"
 #include "view/display_text.h"
-#include "view/line_record.h"
 
 namespace {
 
-// Dashes a special record exports for its layout byte.
+// Dashes a special record exports for its layout byte: a separator's
+// pixels, or twice its percent.
 std::uint32_t DashCount(std::uint8_t layout) {
-    return layout <= 160 ? layout : std::uint32_t(layout - 160) * 2;
+    return layout <= kSeparatorPixelMax ? layout : std::uint32_t(layout - kSeparatorPixelMax) * 2;
 }
 
 bool IsSpecial(const LineRecordInfo& record) {

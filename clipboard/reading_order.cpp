@@ -1,5 +1,6 @@
 #include "clipboard/reading_order.h"
 
+#include "format/book_format.h"
 #include "platform/memory.h"
 
 namespace {
@@ -16,7 +17,7 @@ enum : std::uint8_t {
 };
 
 std::uint8_t ClassOf(std::uint8_t b) {
-    if (b >= 0x61 && b <= 0x7B) return kR;
+    if (IsLetterCode(b)) return kR;
     if ((b >= 'A' && b <= 'Z') || b == 0xAA || b == 0xB5 || b == 0xBA ||
         (b >= 0xC0 && b != 0xD7 && b != 0xF7)) {
         return kL;
@@ -43,12 +44,12 @@ std::uint8_t ClassOf(std::uint8_t b) {
     }
 }
 
-// Stored bracket bytes: 0x7E is '{' in right-to-left text, 0x7D is '}'.
+// Stored bracket bytes; in right-to-left text '{' has its own code.
 int OpeningBracket(std::uint8_t b) {
-    return b == '(' ? 1 : b == '[' ? 2 : b == 0x7E ? 3 : 0;
+    return b == '(' ? 1 : b == '[' ? 2 : b == kOpenBraceCode ? 3 : 0;
 }
 int ClosingBracket(std::uint8_t b) {
-    return b == ')' ? 1 : b == ']' ? 2 : b == 0x7D ? 3 : 0;
+    return b == ')' ? 1 : b == ']' ? 2 : b == '}' ? 3 : 0;
 }
 
 // Numbers count as right-to-left where neutrals and brackets are resolved.

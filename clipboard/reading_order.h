@@ -18,8 +18,8 @@
 #include <cstdint>
 
 // `text` holds `count` characters converted one for one from `stored` (a
-// right-to-left record's bytes in storage order, Hebrew letters at
-// 0x61..0x7B). Rearranges `text` in place into reading order. Reads no more
+// right-to-left record's bytes in storage order, in the book's letter
+// code). Rearranges `text` in place into reading order. Reads no more
 // than `count` stored bytes. Returns 0, or -2 when its working memory could
 // not be had (the line is then simply reversed, brackets exchanged).
 int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count);

@@ -15,7 +15,7 @@
 #include "resources/book_resources.h"
 #include "store/article_store.h"
 #include "tools/bookc/text_code.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 #include "view/view_test_support.h"
 
 namespace {
@@ -169,7 +169,7 @@ TEST(ReadingOrder, EveryBookLineRoundTrips) {
             bool mixed = false;
             for (int i = 0; i < n; ++i) {
                 const std::uint8_t b = stored[i];
-                text[i] = b >= 0x61 && b <= 0x7B ? char16_t(0x5D0 + b - 0x61) : b == 0x7E ? u'{' : char16_t(b);
+                text[i] = char16_t(MapStoredByte(b, kUnicodeLetterBase));
                 mixed = mixed || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z');
             }
             ASSERT_EQ(PutIntoReadingOrder(text.data(), stored, n), 0);
