@@ -17,7 +17,13 @@
 
 namespace {
 
-using viewtest::Stream;
+using namespace std::string_literals;
+
+// Stored right to left: they read alef bet, and gimel.
+const viewtest::Stream kFirst = viewtest::Stream().Text(0x11, 0, "ba");
+const viewtest::Stream kSecond = viewtest::Stream().Text(0x11, 0, "c");
+const std::string kFirstBody = "\\u1488\\u1489\\par\\par\r\n\\par\\par\r\n";
+const std::string kSecondBody = "\\u1490\\par\\par\r\n\\par\\par\r\n";
 
 class ClipboardExportTest : public ::testing::Test {
 protected:
@@ -27,20 +33,16 @@ protected:
         AppState.Font.FontAsciiBase = 1488;
         rtf_ = plat::RegisterClipboardFormat(kRichTextFormatName);
     }
-    void TearDown() override {
-        plat::testing::ResetAllocationFailure();
-        AppState.Flags = 0;
-    }
+    void TearDown() override { AppState.Flags = 0; }
 
-    // Exports a stream through a view record that holds only the text.
-    void Export(const Stream& stream, bool append) {
+    // Exports through a view record that holds only the text.
+    static void Export(const viewtest::Stream& stream, bool append) {
         std::vector<std::uint8_t> bytes = stream.Bytes();
         ArticleView view{};
         view.text = bytes.data();
         view.textLength = std::uint32_t(bytes.size());
         ExportArticle(&view, append);
     }
-
     std::string Rtf() const {
         const std::vector<std::uint8_t> bytes = plat::headless::ClipboardBytes(rtf_);
         return std::string(bytes.begin(), bytes.end());
@@ -48,86 +50,60 @@ protected:
     static std::u16string Text() {
         const std::vector<std::uint8_t> bytes = plat::headless::ClipboardBytes(CF_UNICODETEXT);
         std::u16string text(bytes.size() / 2, 0);
-        if (!bytes.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
+        if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
         return text;
+    }
+    static void SetText(const std::u16string& text) {  // no terminator
+        const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+        plat::headless::SetClipboardBytes(CF_UNICODETEXT, {p, p + text.size() * 2});
     }
 
     std::uint32_t rtf_ = 0;
 };
 
-const Stream kFirst = Stream().Text(0x11, 0, "ba");   // reads alef, bet
-const Stream kSecond = Stream().Text(0x11, 0, "c");
-
-TEST_F(ClipboardExportTest, CopyInRichTextModeOffersTheDocumentAndPlainText) {
+TEST_F(ClipboardExportTest, CopyOffersTheDocumentAndPlainTextInReadingOrder) {
     Export(kFirst, false);
-    EXPECT_EQ(Rtf(), std::string(kRtfHeader) + "\\u1488\\u1489\\par\\par\r\n\\par\\par\r\n}\r\n" + '\0');
-    EXPECT_EQ(Text(), std::u16string(u"\u05D0\u05D1\r\n") + u'\0');
-}
-
-TEST_F(ClipboardExportTest, ReverseOnKeepsStoredOrderInRichText) {
-    AppState.Flags = AppFlags::Reverse;
+    EXPECT_EQ(Rtf(), kRtfHeader + kFirstBody + "}\r\n" + '\0');
+    EXPECT_EQ(Text(), u"\u05D0\u05D1\r\n"s + u'\0');
+    AppState.Flags = AppFlags::Reverse;  // the display reversed: the export in stored order
     Export(kFirst, false);
     EXPECT_NE(Rtf().find("\\u1489\\u1488"), std::string::npos);
-    EXPECT_EQ(AppState.Flags, AppFlags::Reverse) << "the flags are restored";
+    EXPECT_EQ(AppState.Flags, AppFlags::Reverse);
 }
 
-TEST_F(ClipboardExportTest, AppendOnAnEmptyClipboardIsCopy) {
-    Export(kFirst, true);
-    const std::string appended = Rtf();
-    const std::u16string appendedText = Text();
-    plat::headless::Reset();
-    Export(kFirst, false);
-    EXPECT_EQ(appended, Rtf());
-    EXPECT_EQ(appendedText, Text());
-}
-
-TEST_F(ClipboardExportTest, AppendToAnExportJoinsDocumentAndText) {
-    Export(kFirst, false);
+TEST_F(ClipboardExportTest, AppendJoinsWhatTheClipboardHolds) {
+    Export(kFirst, true);  // on an empty clipboard: a copy
+    EXPECT_EQ(Rtf(), kRtfHeader + kFirstBody + "}\r\n" + '\0');
     Export(kSecond, true);
-    const std::string rtf = Rtf();
-    EXPECT_EQ(rtf, std::string(kRtfHeader) + "\\u1488\\u1489\\par\\par\r\n\\par\\par\r\n" + kRtfSeparator +
-                       "\\u1490\\par\\par\r\n\\par\\par\r\n}\r\n" + '\0');
-    EXPECT_EQ(Text(), std::u16string(u"\u05D0\u05D1\r\n\u05D2\r\n") + u'\0');
-}
+    EXPECT_EQ(Rtf(), kRtfHeader + kFirstBody + kRtfSeparator + kSecondBody + "}\r\n" + '\0');
+    EXPECT_EQ(Text(), u"\u05D0\u05D1\r\n\u05D2\r\n"s + u'\0');
 
-TEST_F(ClipboardExportTest, AppendToAnotherProgramsDocument) {
     const std::string foreign = "{\\rtf1\\ansi Hello}";
-    plat::headless::SetClipboardBytes(rtf_, std::vector<std::uint8_t>(foreign.begin(), foreign.end()));
+    plat::headless::Reset();
+    plat::headless::SetClipboardBytes(rtf_, {foreign.begin(), foreign.end()});
     Export(kSecond, true);
-    EXPECT_EQ(Rtf(), "{\\rtf1\\ansi Hello" + std::string(kRtfSeparator) +
-                         "\\pard\\rtlpar\\qr\\uc0\r\n\\u1490\\par\\par\r\n\\par\\par\r\n}\r\n" + '\0');
-}
+    EXPECT_EQ(Rtf(), "{\\rtf1\\ansi Hello"s + kRtfSeparator + "\\pard\\rtlpar\\qr\\uc0\r\n" + kSecondBody +
+                         "}\r\n" + '\0');
 
-TEST_F(ClipboardExportTest, RichTextAppendIgnoresDataThatIsNotRichText) {
-    const std::string junk = "not a document";
-    plat::headless::SetClipboardBytes(rtf_, std::vector<std::uint8_t>(junk.begin(), junk.end()));
-    const std::u16string oldText = u"old";
-    plat::headless::SetClipboardBytes(
-        CF_UNICODETEXT, std::vector<std::uint8_t>(reinterpret_cast<const std::uint8_t*>(oldText.data()),
-                                                  reinterpret_cast<const std::uint8_t*>(oldText.data()) + 6));
+    // Not rich text: a new document, and the plain text goes with it.
+    plat::headless::SetClipboardBytes(rtf_, {'x', 'y'});
+    SetText(u"old");
     Export(kSecond, true);
-    EXPECT_EQ(Rtf().substr(0, 180), kRtfHeader);
-    EXPECT_EQ(Text(), std::u16string(u"\u05D2\r\n") + u'\0') << "plain text follows the document";
+    EXPECT_EQ(Rtf(), kRtfHeader + kSecondBody + "}\r\n" + '\0');
+    EXPECT_EQ(Text(), u"\u05D2\r\n"s + u'\0');
 }
 
 TEST_F(ClipboardExportTest, UnicodeTextModeJoinsDirectly) {
     AppState.Font.FontAsciiBase = 224;
-    Export(kFirst, false);
+    SetText(u"old\r\n"s + char16_t(0x41));  // no terminator: only its bytes count
+    plat::headless::SetClipboardBytes(CF_UNICODETEXT, [] {
+        std::vector<std::uint8_t> odd = plat::headless::ClipboardBytes(CF_UNICODETEXT);
+        odd.pop_back();  // and half a unit at the end
+        return odd;
+    }());
+    Export(kFirst, true);
     EXPECT_TRUE(Rtf().empty()) << "only Unicode text in this mode";
-    // Old text without a terminator: only the bytes the clipboard holds count.
-    std::vector<std::uint8_t> odd = plat::headless::ClipboardBytes(CF_UNICODETEXT);
-    odd.resize(odd.size() - 2 + 1);  // drop the zero, leave half a unit
-    plat::headless::SetClipboardBytes(CF_UNICODETEXT, odd);
-    Export(kSecond, true);
-    EXPECT_EQ(Text(), std::u16string(u"\u00E1\u00E0\r\n\u00E2\r\n") + u'\0');
-}
-
-TEST_F(ClipboardExportTest, NothingWithoutText) {
-    plat::headless::SetClipboardBytes(CF_UNICODETEXT, {'x', 0, 0, 0});
-    ExportArticle(nullptr, false);
-    ArticleView empty{};
-    ExportArticle(&empty, false);
-    EXPECT_EQ(Text(), std::u16string(u"x") + u'\0');
+    EXPECT_EQ(Text(), u"old\r\n\u00E1\u00E0\r\n"s + u'\0');
 }
 
 TEST_F(ClipboardExportTest, RunningOutOfMemoryLeavesAWholeExportOrNone) {
@@ -135,15 +111,11 @@ TEST_F(ClipboardExportTest, RunningOutOfMemoryLeavesAWholeExportOrNone) {
     Export(kFirst, false);
     const std::string whole = Rtf();
     for (long successes = 0; successes < 12; ++successes) {
-        plat::headless::SetClipboardBytes(CF_UNICODETEXT, {'x', 0, 0, 0});
+        SetText(u"x"s + u'\0');
         plat::testing::FailAllocationsAfter(successes);
         Export(kFirst, false);
         plat::testing::ResetAllocationFailure();
-        const std::string rtf = Rtf();
-        EXPECT_TRUE(rtf.empty() || rtf == whole) << successes;
-        if (rtf.empty()) {
-            EXPECT_TRUE(Text() == std::u16string(u"x") + u'\0' || Text().empty()) << successes;
-        }
+        EXPECT_TRUE(Rtf().empty() || Rtf() == whole) << successes;
     }
 }
 

@@ -6,16 +6,18 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "clipboard/clipboard_export.h"
 #include "clipboard/export_text.h"
 #include "clipboard/reading_order.h"
-#include "platform/headless/headless.h"
+#include "clipboard/rtf_writer.h"
+#include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/resources.h"
-#include "platform/unicode.h"
 #include "resources/book_resources.h"
 #include "store/article_store.h"
+#include "platform/headless/headless.h"
+#include "platform/unicode.h"
 #include "tools/bookc/text_code.h"
-#include "format/book_format.h"
 #include "view/view_test_support.h"
 
 namespace {
@@ -114,15 +116,6 @@ TEST_F(ExportTextTest, TooSmallABufferIsReportedAndNotOverrun) {
     EXPECT_EQ(plat::headless::MessageBoxes()[0].caption, u"");
 }
 
-TEST_F(ExportTextTest, StreamCutShortIsReadOnlyToItsEnd) {
-    const std::vector<std::uint8_t> cut = {kLtr, 2, 'A', 'B', 'C'};  // no NUL, no end mark
-    Guarded guarded(cut);
-    const std::uint32_t size = ExportBufferSize(guarded.data(), std::uint32_t(cut.size()));
-    std::vector<char16_t> buffer(size / 2);
-    ASSERT_EQ(DecodeArticleText(guarded.data(), std::uint32_t(cut.size()), buffer.data(), size), 0);
-    EXPECT_EQ(std::u16string(buffer.data()), u"  ABC\r\n");
-}
-
 // Reading order: a reversed right-to-left line reads as it was written.
 TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     const std::u16string lines[] = {
@@ -144,44 +137,44 @@ TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     }
 }
 
-// Every right-to-left line of the book, put into reading order and stored
-// again by the book compiler, gives back exactly the stored bytes.
-TEST(ReadingOrder, EveryBookLineRoundTrips) {
+// Every lesson: right-to-left lines put into reading order and stored
+// again by the book compiler give back exactly the stored bytes; the decoded
+// text fits its buffer in every mode; the Rich Text body is sized exactly.
+TEST_F(ExportTextTest, EveryLessonOfTheBook) {
     static plat::Module module;
-    module = plat::Module{};
     plat::AddResourceTable(&module, BookResourceTable());
     AppState.Instance = &module;
-    int lines = 0;
-    int withNumbersOrLatin = 0;
+    int mixedLines = 0;
     for (int lesson = kFirstLesson; lesson <= kLastLesson; ++lesson) {
         std::uint32_t length = 0;
         std::uint8_t* stream = LoadArticle(lesson, nullptr, &length);
         ASSERT_NE(stream, nullptr) << lesson;
-        LineRecordInfo record;
-        for (std::uint32_t at = 0; ReadLineRecord(stream, length, at, &record); at = record.next) {
-            if ((record.flags & kRightToLeft) == 0 || record.kind == LineRecordKind::Empty ||
-                record.kind == LineRecordKind::Separator || record.textLength == 0) {
-                continue;
+        LineRecordInfo r;
+        for (std::uint32_t at = 0; ReadLineRecord(stream, length, at, &r); at = r.next) {
+            if (r.kind != LineRecordKind::Text || (r.flags & kRightToLeft) == 0) continue;
+            const std::string stored(reinterpret_cast<const char*>(stream + r.textStart), r.textLength);
+            std::u16string text;
+            for (unsigned char b : stored) text.push_back(char16_t(MapStoredByte(b, kUnicodeLetterBase)));
+            ASSERT_EQ(PutIntoReadingOrder(text.data(), stream + r.textStart, int(text.size())), 0);
+            EXPECT_EQ(StoreRightToLeft(text), stored) << lesson << ": " << plat::Utf16ToUtf8(text);
+            mixedLines += stored.find_first_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos;
+        }
+        const std::uint32_t size = ExportBufferSize(stream, length);
+        for (std::int32_t base : {97, 224, 1488}) {
+            for (std::uint32_t flags : {0u, AppFlags::Reverse}) {
+                AppState.Font.FontAsciiBase = base;
+                AppState.Flags = flags;
+                char16_t* text = DecodeForExport(stream, length);
+                ASSERT_NE(text, nullptr) << lesson;
+                EXPECT_LT(plat::U16Length(text), size / 2) << lesson;
+                std::vector<char> body(WriteRtfBody(text, nullptr) + 1);
+                EXPECT_EQ(WriteRtfBody(text, body.data()) + 1, body.size()) << lesson;
+                plat::Free(text);
             }
-            const std::uint8_t* stored = stream + record.textStart;
-            const int n = int(record.textLength);
-            std::u16string text(std::size_t(n), 0);
-            bool mixed = false;
-            for (int i = 0; i < n; ++i) {
-                const std::uint8_t b = stored[i];
-                text[i] = char16_t(MapStoredByte(b, kUnicodeLetterBase));
-                mixed = mixed || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z');
-            }
-            ASSERT_EQ(PutIntoReadingOrder(text.data(), stored, n), 0);
-            EXPECT_EQ(StoreRightToLeft(text), std::string(reinterpret_cast<const char*>(stored), n))
-                << "lesson " << lesson << ": " << plat::Utf16ToUtf8(text);
-            ++lines;
-            withNumbersOrLatin += mixed ? 1 : 0;
         }
         plat::Free(stream);
     }
-    EXPECT_GT(lines, 1000);
-    EXPECT_GT(withNumbersOrLatin, 100) << "the book has numbers and Latin words inside Hebrew";
+    EXPECT_GT(mixedLines, 100) << "the book has numbers and Latin words inside Hebrew";
     AppState.Instance = nullptr;
 }
 
