@@ -151,8 +151,8 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
             UpdateBookmarkCheck(kMenuCheckSet);
             return 0;
         // These commands are in the menu and the bar; each does its work once
-        // its part of the program (search, fonts, about box,
-        // update check) is built.
+        // its part of the program (search, fonts, about box, update check)
+        // is built.
         case Command::Search:
         case Command::SearchAgain:
         case Command::CheckForUpdates:
