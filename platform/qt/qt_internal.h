@@ -211,6 +211,7 @@ void Raise(QWidget* widget);
 // Window registry.
 bool IsLive(const WindowObject* window);
 void Register(WindowObject* window);
+void MapWidget(const QWidget* widget, WindowObject* window);  // a widget of the window's own
 WindowObject* FromWidget(const QWidget* widget);  // frame, client or control
 const std::vector<WindowObject*>& AllWindows();
 void DestroyWidgets(WindowObject* window);
@@ -218,6 +219,13 @@ void DestroyWidgets(WindowObject* window);
 // Messages.
 LResult Send(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
 void Post(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+// Forgets the queued messages of a window that goes.
+void DropMessagesFor(WindowObject* window);
+// Keeps the text a key press typed for TranslateMessage; the returned serial
+// travels in bits 16-23 of the key message's lParam.
+unsigned RememberKeyText(WindowObject* window, std::uint32_t vk, const QString& text);
+// Marks the whole window painted.
+void Validate(WindowObject* window);
 
 // Geometry and painting.
 void LayoutFrame(WindowObject* window);
