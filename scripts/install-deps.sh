@@ -9,7 +9,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 libfribidi-dev
 culmus fonts-dejavu-core fonts-noto-core
 xvfb xauth
-librsvg2-bin desktop-file-utils appstream dpkg-dev"
+librsvg2-bin desktop-file-utils appstream dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do
