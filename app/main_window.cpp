@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
+#include "about/about_dialog.h"
 #include "app/app_state.h"
 #include "app/window_layout.h"
 #include "bookmarks/menu_check.h"
+#include "fonts/font_dialog.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
@@ -85,6 +87,14 @@ void Activate(plat::Window window, plat::WParam wParam) {
     }
 }
 
+// Choose Font: the view takes the new font only when the dialog ends with OK.
+void ChooseFont(plat::Window window) {
+    if (RunFontDialog(AppState.Instance, window, &AppState.Font) == IDOK &&
+        AppState.View != nullptr) {
+        ApplyFont(AppState.View, &AppState.Font);
+    }
+}
+
 void Destroy(plat::Window window) {
     if (AppState.View != nullptr && AppState.View->deviceContext != nullptr) {
         plat::ReleaseDC(window, AppState.View->deviceContext);
@@ -131,6 +141,15 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Exit:
             plat::DestroyWindow(window);
             return 0;
+        case Command::Font:
+            ChooseFont(window);
+            return 0;
+        case Command::About:
+            RunAboutDialog(AppState.Instance, window);
+            return 0;
+        case Command::CheckForUpdates:
+            CheckForUpdates(AppState.MainWindow);
+            return 0;
         // These commands are in the menu and the bar; each does its work once
         // its part of the program (index, search, bookmarks, fonts, clipboard,
         // about box, update check) is built.
@@ -139,9 +158,6 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Search:
         case Command::SearchAgain:
         case Command::Bookmark:
-        case Command::CheckForUpdates:
-        case Command::About:
-        case Command::Font:
         case Command::Copy:
         case Command::Append:
             return 0;
@@ -185,7 +201,7 @@ plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::W
             return 0;
         }
         case WM_HELP:
-            // The About box opens here once it is part of the program.
+            RunAboutDialog(AppState.Instance, window);
             return 0;
         case WM_KEYDOWN:
             return HandleKey(window, std::uint32_t(wParam)) ? 0 : 1;

@@ -51,6 +51,9 @@ const plat::ResourceEntry kEntries[] = {
     {RT_BITMAP, kBitmapSectionClosed, &kOutlineBitmaps[0], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapSectionOpen, &kOutlineBitmaps[1], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapArticle, &kOutlineBitmaps[2], sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogAbout, &kAboutDialogTemplate, sizeof(plat::DialogTemplate)},
+    {RT_BITMAP, kBitmapAbout, &kAboutBitmap, sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogFont, &kFontDialogTemplate, sizeof(plat::DialogTemplate)},
 };
 
 }  // namespace
