@@ -7,8 +7,9 @@
 void InitDialogLayout(plat::Window dialog, std::uint32_t flags) {
     if (!FullScreen) flags |= plat::SHIDIF_DONEBUTTON;
     plat::SHInitDialog(dialog, flags);
-    if (!FullScreen) return;
-    plat::Rect rect;
-    if (!plat::GetWindowRect(dialog, &rect)) return;
-    plat::MoveWindow(dialog, rect.left, 0, rect.right, rect.bottom, false);
+    if (FullScreen) {
+        plat::Rect rect;
+        plat::GetWindowRect(dialog, &rect);
+        plat::MoveWindow(dialog, rect.left, 0, rect.right, rect.bottom, false);
+    }
 }

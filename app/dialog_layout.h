@@ -1,12 +1,11 @@
-// The common set-up of the Choose Font and Choose Section dialogs.
+// The common set-up of the full-screen dialogs (Choose Section, Choose Font).
 #pragma once
 
 #include <cstdint>
 
 #include "platform/types.h"
 
-// Asks the shell to set the dialog up with `flags` (plus the Done button
-// unless the reader runs full screen). Full screen: the dialog then moves to
-// the top of the screen, its width and height taken from its right and
-// bottom edges, without repainting.
+// Initialises the dialog with the shell's `flags`, adding the Done button
+// unless the program runs full screen; full screen, it then moves the
+// dialog up to the top of the screen.
 void InitDialogLayout(plat::Window dialog, std::uint32_t flags);

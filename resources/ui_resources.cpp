@@ -54,6 +54,7 @@ const plat::ResourceEntry kEntries[] = {
     {RT_DIALOG, kDialogAbout, &kAboutDialogTemplate, sizeof(plat::DialogTemplate)},
     {RT_BITMAP, kBitmapAbout, &kAboutBitmap, sizeof(plat::BitmapResource)},
     {RT_DIALOG, kDialogFont, &kFontDialogTemplate, sizeof(plat::DialogTemplate)},
+    {RT_DIALOG, kDialogChooseSection, &kChooseSectionDialog, sizeof kChooseSectionDialog},
 };
 
 }  // namespace
