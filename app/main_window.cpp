@@ -5,6 +5,7 @@
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
+#include "clipboard/clipboard_export.h"
 #include "fonts/font_dialog.h"
 #include "index/choose_section.h"
 #include "platform/shell.h"
@@ -169,11 +170,16 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
             UpdateBookmarkCheck(kMenuCheckSet);
             return 0;
         // These commands are in the menu and the bar; each does its work once
-        // its part of the program (search, clipboard) is built.
+        // its part of the program (search) is built.
         case Command::Search:
         case Command::SearchAgain:
+            return 0;
+        // Clipboard export: the whole article, alone or after what is there.
         case Command::Copy:
+            ExportArticle(AppState.View, false);
+            return 0;
         case Command::Append:
+            ExportArticle(AppState.View, true);
             return 0;
         default:
             return 1;
