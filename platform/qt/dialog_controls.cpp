@@ -118,8 +118,18 @@ QWidget* NewListBox(WindowObject* c, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [c](int) {
-        if (IsLive(c) && !c->control->notifyGuard && (c->control->style & LBS_NOTIFY)) {
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [c, list](int row) {
+        if (!IsLive(c) || c->control->notifyGuard) {
+            return;
+        }
+        // A mouse press makes the row current before it selects it; the
+        // procedure asks for the selection as soon as it hears of the change.
+        if (row >= 0 && !list->item(row)->isSelected()) {
+            c->control->notifyGuard = true;
+            list->item(row)->setSelected(true);
+            c->control->notifyGuard = false;
+        }
+        if (c->control->style & LBS_NOTIFY) {
             Notify(c, LBN_SELCHANGE);
         }
     });

@@ -107,6 +107,36 @@ TEST_F(FontAndAbout, RealFamiliesSayWhetherTheyCarryHebrew) {
     EXPECT_GT(latinOnly, 0);
 }
 
+TEST_F(FontAndAbout, ClickingAHebrewFamilyChoosesTheUnicodeBaseAndPreviewsTheFont) {
+    if (Families().count(u"David CLM") == 0) GTEST_SKIP() << "the Culmus fonts are not installed";
+    FontDescription description{};
+    const char16_t dejavu[] = u"DejaVu Sans Mono";
+    std::copy(std::begin(dejavu), std::end(dejavu), description.FontName);
+    description.FontSize = 16;
+    description.FontAsciiBase = 224;
+    WhenOpen([&](plat::Window dialog) {
+        auto* radio5D0 = qobject_cast<QAbstractButton*>(Widget(dialog, FontControl::Base1488));
+        auto* radio224 = qobject_cast<QAbstractButton*>(Widget(dialog, FontControl::Base224));
+        ASSERT_NE(radio5D0, nullptr);
+        EXPECT_TRUE(radio224->isChecked());
+        ClickItem(dialog, FontControl::FaceList, QStringLiteral("David CLM"));
+        EXPECT_TRUE(radio5D0->isChecked());
+        EXPECT_FALSE(radio224->isChecked());
+        ClickItem(dialog, FontControl::SizeList, QStringLiteral("28"));
+        QFont shown = Widget(dialog, FontControl::Preview)->font();
+        EXPECT_EQ(shown.family(), QStringLiteral("David CLM"));
+        EXPECT_EQ(shown.pixelSize(), 28);
+        char16_t preview[32] = {};
+        plat::GetDlgItemText(dialog, FontControl::Preview, preview, 32);
+        EXPECT_EQ(preview[26], u'\u05D0');
+        ClickOk(dialog);
+    });
+    EXPECT_EQ(RunFontDialog(&module, nullptr, &description), IDOK);
+    EXPECT_EQ(std::u16string(description.FontName), u"David CLM");
+    EXPECT_EQ(description.FontSize, 28);
+    EXPECT_EQ(description.FontAsciiBase, 1488);
+}
+
 TEST_F(FontAndAbout, TheLinkIsDrawnBlueAndATapOpensTheHomePage) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
