@@ -69,13 +69,10 @@ protected:
     void SetUp() override {
         plat::headless::Reset();
         plat::AddResourceTable(&module, UiResourceTable());
-        FullScreen = 0;
-        TaskBarWindow = nullptr;
     }
     void TearDown() override {
         plat::headless::Reset();
         plat::testing::ResetAllocationFailure();
-        FullScreen = 0;
     }
 
     // Runs the dialog over no owner; `act` runs once it is open.
@@ -232,23 +229,6 @@ TEST_F(FontDialogTest, CancelKeepsTheDescriptionButABaseOfZeroBecomesUnicode) {
     }
 }
 
-TEST_F(FontDialogTest, ThePreviewShowsTheChosenFaceAndSizeAtOnce) {
-    FontDescription d = Description(u"Courier", 16, 1488);
-    Run(&d, [&](plat::Window dialog) {
-        plat::Window preview = plat::GetDlgItem(dialog, FontControl::Preview);
-        Select(dialog, FontControl::FaceList, u"David CLM");
-        Select(dialog, FontControl::SizeList, u"28");
-        auto font = reinterpret_cast<plat::Font>(plat::SendMessage(preview, WM_GETFONT, 0, 0));
-        plat::LogFont shown;
-        ASSERT_TRUE(plat::GetFontDescription(font, &shown));
-        EXPECT_EQ(std::u16string(shown.faceName), u"David CLM");
-        EXPECT_EQ(shown.height, 28);
-        EXPECT_EQ(shown.weight, 0);
-        plat::SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    EXPECT_EQ(d.FontSize, 16);
-}
-
 TEST_F(FontDialogTest, ControlsFollowTheDialogSize) {
     FontDescription d = Description(u"Courier", 16, 1488);
     Run(&d, [&](plat::Window dialog) {
@@ -277,29 +257,6 @@ TEST_F(FontDialogTest, ControlsFollowTheDialogSize) {
         }
         Ok(dialog);
     });
-}
-
-TEST_F(FontDialogTest, FullScreenLeavesOutTheDoneButtonAndKeepsTheTaskBarHidden) {
-    FullScreen = 1;
-    plat::WindowClass bar;
-    bar.proc = plat::DefWindowProc;
-    bar.className = u"HHTaskBar";
-    ASSERT_TRUE(plat::RegisterClass(bar));
-    TaskBarWindow = plat::CreateWindowEx(0, u"HHTaskBar", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                                         &module, nullptr);
-    ASSERT_NE(TaskBarWindow, nullptr);
-    FontDescription d = Description(u"Courier", 16, 1488);
-    Run(&d, [&](plat::Window dialog) {
-        EXPECT_EQ(plat::headless::InitDialogFlags(dialog), 30u);
-        plat::Rect r;
-        plat::GetWindowRect(dialog, &r);
-        EXPECT_EQ(r.top, 0);
-        plat::ShowWindow(TaskBarWindow, SW_SHOW);
-        plat::SendMessage(dialog, WM_ACTIVATE, WA_ACTIVE, 0);
-        EXPECT_FALSE(plat::IsWindowVisible(TaskBarWindow));
-        Ok(dialog);
-    });
-    TaskBarWindow = nullptr;
 }
 
 TEST(FontFamilyList, EntriesComeFromPoolsOfTwentyFiveAndAreAllReleased) {
@@ -338,12 +295,6 @@ TEST(FontFamilyList, APoolThatCannotBeHadEndsTheWalkWithWhatWasListed) {
     EXPECT_EQ(listed, kFontPoolSize);
     EXPECT_FALSE(more);
     FreeFontList();
-}
-
-TEST(FontSizeText, EveryUnitCountsAsADigit) {
-    EXPECT_EQ(SizeFromText(u"72"), 72);
-    EXPECT_EQ(SizeFromText(u""), 0);
-    EXPECT_EQ(SizeFromText(u"-5"), -25);  // the digit rule applied to '-'
 }
 
 }  // namespace
