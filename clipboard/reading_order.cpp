@@ -1,5 +1,7 @@
 #include "clipboard/reading_order.h"
 
+#include <cstring>
+
 #include "format/book_format.h"
 #include "platform/memory.h"
 
@@ -268,6 +270,14 @@ bool SettleRuns(const std::uint8_t* stored, int count, std::uint8_t* marks, cons
 
 int MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks) {
     if (count <= 0) return 0;
+    bool latinOrDigits = false;
+    for (int i = 0; i < count && !latinOrDigits; ++i) {
+        latinOrDigits = ClassOf(stored[i]) == kL || ClassOf(stored[i]) == kEN;
+    }
+    if (!latinOrDigits) {  // all right to left
+        std::memset(marks, 0, std::size_t(count));
+        return 0;
+    }
     auto* at = static_cast<int*>(plat::Allocate(std::size_t(count) * sizeof(int)));
     auto* bytes = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(count) * 2));
     if (at == nullptr || bytes == nullptr) {
