@@ -35,6 +35,11 @@ namespace plat {
 struct BrushObject {
     QColor colour;
     bool hollow = false;
+    bool stock = true;
+};
+
+struct PenObject {
+    QColor colour;
 };
 
 struct BitmapObject {
@@ -182,6 +187,7 @@ struct DcObject {
     Colour backColour = 0xFFFFFF;
     int backMode = OPAQUE;
     Brush brush = nullptr;
+    Pen pen = nullptr;  // none: the default black pen
 };
 
 }  // namespace plat
