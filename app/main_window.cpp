@@ -6,6 +6,8 @@
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
+#include "search/search.h"
+#include "search/search_dialog.h"
 #include "settings/registry_settings.h"
 #include "store/navigation.h"
 #include "view/article_view.h"
@@ -28,7 +30,7 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
     ArticleView* view = AppState.View;
     switch (key) {
         case VK_RETURN:
-            // Search Again runs here once searching is part of the program.
+            if (AppState.SearchString[0] != 0) SearchAgain(window);
             return true;
         case VK_PRIOR:
             if (view) ScrollBy(window, -KeyPageAmount());
@@ -131,13 +133,17 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Exit:
             plat::DestroyWindow(window);
             return 0;
+        case Command::Search:
+            RunSearchDialog(AppState.MainWindow);
+            return 0;
+        case Command::SearchAgain:
+            SearchAgain(AppState.MainWindow);
+            return 0;
         // These commands are in the menu and the bar; each does its work once
-        // its part of the program (index, search, bookmarks, fonts, clipboard,
+        // its part of the program (index, bookmarks, fonts, clipboard,
         // about box, update check) is built.
         case Command::ChooseArticle:
         case Command::Index:
-        case Command::Search:
-        case Command::SearchAgain:
         case Command::Bookmark:
         case Command::CheckForUpdates:
         case Command::About:
