@@ -126,9 +126,9 @@ constexpr Picture DrawKeyboard() {
     // The space bar: a rounded bar over key columns 2 to 6 of the bottom strip.
     const int top = kLetterRows * kKeyHeight;
     RoundedBox(p, kSpaceFirstColumn * kKeyWidth + 1, top + 4,
-               (kSpaceLastColumn + 1) * kKeyWidth - 1, kKeyboardHeight - 5, 4);
+               (kSpaceLastColumn + 1) * kKeyWidth - 1, kKeyboardHeight - 5, 3);
     RoundedBox(p, kSpaceFirstColumn * kKeyWidth + 2, top + 5,
-               (kSpaceLastColumn + 1) * kKeyWidth - 2, kKeyboardHeight - 6, 4);
+               (kSpaceLastColumn + 1) * kKeyWidth - 2, kKeyboardHeight - 6, 2);
     return p;
 }
 
