@@ -6,6 +6,8 @@
 #include <array>
 #include <iterator>
 
+#include "format/book_format.h"
+
 namespace {
 
 constexpr std::uint32_t SS_CENTER = 0x0001;
@@ -98,7 +100,7 @@ constexpr void RoundedBox(Picture& p, int left, int top, int right, int bottom, 
 }
 
 constexpr void DrawGlyph(Picture& p, int code, int x0, int y0) {
-    const auto& glyph = kGlyphs[code - 0x61];
+    const auto& glyph = kGlyphs[code - kFirstLetterCode];
     for (int y = 0; y < kGlyphHeight; ++y) {
         for (int x = 0; x < kGlyphWidth; ++x) {
             if (glyph[y][x] == '#') {

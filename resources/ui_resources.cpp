@@ -53,6 +53,7 @@ const plat::ResourceEntry kEntries[] = {
     {RT_BITMAP, kBitmapSectionClosed, &kOutlineBitmaps[0], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapSectionOpen, &kOutlineBitmaps[1], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapArticle, &kOutlineBitmaps[2], sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogChooseSection, &kChooseSectionDialog, sizeof kChooseSectionDialog},
     // Search dialog
     {RT_DIALOG, kDialogSearch, &kSearchDialogTemplate, sizeof(plat::DialogTemplate)},
     {RT_BITMAP, kBitmapKeyboard, &kKeyboardBitmap, sizeof(plat::BitmapResource)},

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "format/book_format.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/memory.h"
@@ -21,8 +22,6 @@ constexpr std::uint32_t EM_GETSEL = 0x00B0;
 constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr int kSipForceDown = 2;
 constexpr char16_t kSpace = u' ';
-constexpr char16_t kFirstHebrewLetter = 0x05D0;
-constexpr char16_t kLastHebrewLetter = 0x05EA;
 
 // Working state of the open dialog; cleared when it opens.
 struct SearchDialogState {
@@ -35,7 +34,7 @@ SearchDialogState Dialog;
 std::int32_t LetterBase() { return AppState.Font.FontAsciiBase; }
 
 bool IsBoxLetter(char16_t ch) {
-    return ch >= LetterBase() && ch < LetterBase() + kLetterKeys;
+    return ch >= LetterBase() && ch < LetterBase() + kLetterCount;
 }
 
 plat::LResult SendEdit(plat::Window dialog, std::uint32_t message, plat::WParam wParam,
@@ -144,7 +143,7 @@ void InsertKeyboardKey(plat::Window dialog, int key) {
         return;
     }
     const char16_t ch =
-        key == 0 ? kSpace : char16_t(LetterBase() + (KeyboardLetterTable[key - 1] - 0x61));
+        key == 0 ? kSpace : char16_t(LetterBase() + (KeyboardLetterTable[key - 1] - kFirstLetterCode));
     InsertBeforeCaret(dialog, ch);
 }
 
@@ -153,7 +152,7 @@ void StoreSearchText(const char16_t* text) {
     for (const char16_t* p = text; p != nullptr && *p != 0 && n < kSearchPatternMaxLength; ++p) {
         const char16_t ch = *p;
         const std::uint8_t code =
-            IsBoxLetter(ch) ? std::uint8_t(ch - LetterBase() + 0x61) : std::uint8_t(ch & 0xFF);
+            IsBoxLetter(ch) ? std::uint8_t(ch - LetterBase() + kFirstLetterCode) : std::uint8_t(ch & 0xFF);
         if (code == ' ' && p[1] == kSpace) {
             continue;  // a run of spaces keeps its last one
         }
@@ -203,8 +202,8 @@ BoxText ReadBox(plat::Window dialog) {
 }
 
 bool TypeCharacter(plat::Window dialog, char16_t ch) {
-    if (ch >= kFirstHebrewLetter && ch <= kLastHebrewLetter) {
-        InsertBeforeCaret(dialog, char16_t(LetterBase() + (ch - kFirstHebrewLetter)));
+    if (IsUnicodeHebrewLetter(ch)) {
+        InsertBeforeCaret(dialog, char16_t(LetterBase() + (LetterCodeOf(ch) - kFirstLetterCode)));
         return true;
     }
     if (ch == kSpace) {

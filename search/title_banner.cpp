@@ -1,7 +1,6 @@
 // The banner a search hit shows: the article's title and subtitle, red on
 // yellow in a red, white and blue frame at the bottom of the view.
 #include <algorithm>
-#include <iterator>
 
 #include "platform/gdi.h"
 #include "search/search.h"
@@ -9,8 +8,6 @@
 
 namespace {
 
-constexpr std::uint8_t kTitleFlags[] = {0xCC, 0xDC};
-constexpr std::uint8_t kSubtitleFlags[] = {0xC1, 0xD1};
 constexpr int kBannerFontKey = 0x102;  // the small style, normal weight
 constexpr plat::Colour kRed = plat::MakeColour(255, 0, 0);
 constexpr plat::Colour kWhite = plat::MakeColour(255, 255, 255);
@@ -26,19 +23,13 @@ struct BannerLine {
     int width = 0;           // their width
 };
 
-template <std::size_t N>
-bool OneOf(std::uint8_t value, const std::uint8_t (&set)[N]) {
-    return std::find(std::begin(set), std::end(set), value) != std::end(set);
-}
-
-// The record at `offset` when its flag byte is one of `flags`; the offset of
-// the record after it through *next.
-template <std::size_t N>
-BannerLine ReadBannerLine(const ArticleView* view, std::uint32_t offset,
-                          const std::uint8_t (&flags)[N], std::uint32_t* next) {
+// The record at `offset` when its flag byte, in either direction, is
+// `flags`; the offset of the record after it through *next.
+BannerLine ReadBannerLine(const ArticleView* view, std::uint32_t offset, std::uint8_t flags,
+                          std::uint32_t* next) {
     BannerLine line;
     const std::uint32_t length = view->textLength;
-    if (offset + 2 >= length || !OneOf(view->text[offset], flags)) {
+    if (offset + 2 >= length || (view->text[offset] & ~kRightToLeft) != flags) {
         return line;
     }
     const std::uint32_t end = FindTextEnd(view->text, length, offset + 2);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/resources.h"
 #include "platform/unicode.h"
@@ -130,8 +131,8 @@ bool ParseSearchPattern(const std::string& utf8, bool visual, std::string* codes
                         std::string* error) {
     codes->clear();
     for (char16_t ch : plat::Utf8ToUtf16(utf8)) {
-        if (ch >= 0x05D0 && ch <= 0x05EA) {
-            codes->push_back(char(0x61 + (ch - 0x05D0)));
+        if (IsUnicodeHebrewLetter(ch)) {
+            codes->push_back(char(LetterCodeOf(ch)));
         } else if (ch >= 0x20 && ch <= 0x7E) {
             codes->push_back(char(ch));
         } else {
