@@ -5,6 +5,8 @@
 
 #include "app/app_state.h"
 #include "app/window_layout.h"
+#include "bookmarks/bookmarks.h"
+#include "bookmarks/menu_check.h"
 #include "calendar/weekly_schedule.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -219,6 +221,7 @@ void ShowSearchHit(ArticleView* view, std::uint16_t last, int hitLength) {
     view->highlightStart = std::uint16_t(last - hitLength + 1);
     view->highlightEnd = std::uint16_t(last + 1);
     PaintArticleView(view, 1);
+    UpdateBookmarkCheck(kMenuCheckSet);
     ShowTitleBanner(view);
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "app/window_layout.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
 #include "platform/time.h"
@@ -96,6 +97,12 @@ protected:
         EXPECT_EQ(next, steps.size()) << "the program ended before its script";
         steps.clear();
     }
+    static bool BookmarkChecked() {
+        plat::MenuItemInfo info;
+        info.mask = MIIM_STATE;
+        plat::GetMenuItemInfo(MenuForChecks(), Command::Bookmark, false, &info);
+        return (info.state & MFS_CHECKED) != 0;
+    }
     static int BannerFrames() {
         int n = 0;
         for (const DrawOp& op : plat::headless::DrawLog()) {
@@ -117,12 +124,16 @@ TEST_F(ProgramSearch, TappedWordIsFoundAndSearchGoesOnFromIt) {
                 for (const char16_t* p = kWord; *p != 0; ++p) TapKey(dialog, KeyOf(*p));
                 plat::SendMessage(dialog, WM_COMMAND, IDOK, 0);
             });
+            // The lesson shown is marked; the one the search opens is not.
+            plat::SendMessage(AppState.MainWindow, WM_COMMAND, Command::Bookmark, 0);
+            ASSERT_TRUE(BookmarkChecked());
             plat::headless::ClearDrawLog();
             plat::SendMessage(AppState.MainWindow, WM_COMMAND, Command::Search, 0);
             EXPECT_EQ(std::string(reinterpret_cast<const char*>(AppState.SearchString)), stored);
             EXPECT_EQ(AppState.Lesson, expected[0]);
             EXPECT_EQ(AppState.View->highlightEnd - AppState.View->highlightStart, 7);
             EXPECT_EQ(BannerFrames(), 2);
+            EXPECT_FALSE(BookmarkChecked());
             EXPECT_TRUE(plat::headless::MessageBoxes().empty());
         },
         [&] {
