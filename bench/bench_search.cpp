@@ -69,7 +69,8 @@ void SearchMiss(benchmark::State& state) {
     const plat::Rect rect{0, 0, 240, 320};
     AppState.View = CreateArticleView(dc, &rect, &AppState.Font, 100);
     std::uint32_t length = 0;
-    LayoutArticle(AppState.View, LoadArticle(1, nullptr, &length), 1, length);
+    std::uint8_t* first = LoadArticle(1, nullptr, &length);
+    LayoutArticle(AppState.View, first, 1, length);
     AppState.Lesson = 1;
     std::memcpy(AppState.SearchString, kMissingPattern, sizeof kMissingPattern);
     for (int lesson = kFirstLesson; lesson <= kLastLesson; ++lesson) {

@@ -142,7 +142,7 @@ TEST_F(SearchPass, AHitDrawsTheHighlightAndTheTitleBanner) {
         EXPECT_EQ(frames[i].rect.top, 320 - 2 * 12 - 12 + i);
         EXPECT_EQ(frames[i].brush, NULL_BRUSH);
     }
-    const DrawOp& fill = Ops(DrawOp::Fill).back();
+    const DrawOp fill = Ops(DrawOp::Fill).back();
     EXPECT_EQ(fill.brushColour, 0x00FFFFu);
     EXPECT_EQ(fill.rect.left, 100);
     EXPECT_EQ(fill.rect.top, 289);
