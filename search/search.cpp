@@ -1,6 +1,7 @@
 // Matching a pattern against article records and the whole-book pass.
 #include "search/search.h"
 
+#include <bit>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -17,6 +18,22 @@ namespace {
 
 constexpr std::uint16_t kNoHighlightStart = 0xFFFF;
 
+// The last index at or before `from` whose byte is `value`, or -1.
+long LastIndexOf(const std::uint8_t* base, long from, std::uint8_t value) {
+    for (long i = from; i >= 0; --i) {
+        if (base[i] == value) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+enum class Candidate { Miss, Hit, NoHitAnywhere };
+
+// Whether the pattern's hit ends at e (its last byte already equal there).
+Candidate MatchEndingAt(const std::uint8_t* base, long e, const std::uint8_t* pattern,
+                        int length, int* hitLength);
+
 // MatchBackward on indexes relative to `base`, so that nothing points before
 // the record: the last byte of the hit ending at or before `data`, or -1.
 long MatchIndex(const std::uint8_t* base, long data, const std::uint8_t* pattern, int length,
@@ -24,40 +41,109 @@ long MatchIndex(const std::uint8_t* base, long data, const std::uint8_t* pattern
     if (length <= 0) {
         return -1;
     }
-    const std::uint8_t last = pattern[length - 1];
-    for (long e = data; e >= 0; --e) {
-        if (base[e] != last) {
+    for (long e = LastIndexOf(base, data, pattern[length - 1]); e >= 0;
+         e = LastIndexOf(base, e - 1, pattern[length - 1])) {
+        switch (MatchEndingAt(base, e, pattern, length, hitLength)) {
+            case Candidate::Hit: return e;
+            case Candidate::NoHitAnywhere: return -1;
+            case Candidate::Miss: break;
+        }
+    }
+    return -1;
+}
+
+Candidate MatchEndingAt(const std::uint8_t* base, long e, const std::uint8_t* pattern,
+                        int length, int* hitLength) {
+    long t = e - 1;
+    for (int j = length - 2; j >= 0; --j, --t) {
+        if (t < 0) {
+            return Candidate::Miss;  // the record ran out before the pattern
+        }
+        const std::uint8_t p = pattern[j];
+        if (p == base[t] || p == kAnyByte) {
             continue;
         }
-        long t = e - 1;
-        int j = length - 2;
-        bool matched = true;
-        for (; j >= 0; --j, --t) {
-            if (t < 0) {
-                matched = false;  // the record ran out before the pattern
-                break;
-            }
-            const std::uint8_t p = pattern[j];
-            if (p == base[t] || p == kAnyByte) {
-                continue;
-            }
-            if (p == kAnyRun) {
-                // The part before the star must end at or before t; when it
-                // is nowhere, no candidate further back can do better.
-                int innerLength = 0;
-                const long inner = MatchIndex(base, t, pattern, j, &innerLength);
-                if (inner < 0) {
-                    return -1;
-                }
-                *hitLength = innerLength + int(e - inner);
-                return e;
-            }
-            matched = false;
-            break;
+        if (p != kAnyRun) {
+            return Candidate::Miss;
         }
-        if (matched) {
-            *hitLength = int(e - t);
-            return e;
+        // The part before the star must end at or before t; when it is
+        // nowhere, no candidate further back can do better.
+        int innerLength = 0;
+        const long inner = MatchIndex(base, t, pattern, j, &innerLength);
+        if (inner < 0) {
+            return Candidate::NoHitAnywhere;
+        }
+        *hitLength = innerLength + int(e - inner);
+        return Candidate::Hit;
+    }
+    *hitLength = int(e - t);
+    return Candidate::Hit;
+}
+
+// Eight bytes at a time: the mask has 0x80 in every byte of x that is 0.
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+inline std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
+inline std::uint64_t Load8(const std::uint8_t* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+constexpr bool kWordScan = std::endian::native == std::endian::little;
+
+// The last index i at or before `from` (i >= 1) where the bytes i - 1 and i
+// are `before` and `at`, or -1. A miss over the whole book is mostly this
+// scan, so it looks at eight positions at once.
+long LastPairIndex(const std::uint8_t* base, long from, std::uint8_t before, std::uint8_t at) {
+    long i = from;
+    if constexpr (kWordScan) {
+        const std::uint64_t atAll = kOnes * at;
+        const std::uint64_t beforeAll = kOnes * before;
+        for (; i >= 8; i -= 8) {
+            // Byte k of `high` is base[i - 7 + k]; of `low`, the byte before it.
+            const std::uint64_t hits =
+                ZeroBytes(Load8(base + i - 7) ^ atAll) & ZeroBytes(Load8(base + i - 8) ^ beforeAll);
+            if (hits != 0) {
+                return i - 7 + (63 - std::countl_zero(hits)) / 8;
+            }
+        }
+    }
+    for (; i >= 1; --i) {
+        if (base[i] == at && base[i - 1] == before) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// The pattern's literal tail: from after its last wildcard to its end (the
+// last byte always counts as literal). Every hit ends with it.
+int LiteralTail(const std::uint8_t* pattern, int length) {
+    int tail = length > 0 ? 1 : 0;
+    while (tail < length && pattern[length - 1 - tail] != kAnyByte &&
+           pattern[length - 1 - tail] != kAnyRun) {
+        ++tail;
+    }
+    return tail;
+}
+
+// MatchIndex for a whole record: the candidates are the places where the
+// literal tail ends, found two bytes at a time.
+long MatchIndexByTail(const std::uint8_t* base, long data, const std::uint8_t* pattern, int length,
+                      int tail, int* hitLength) {
+    if (tail < 2) {
+        return MatchIndex(base, data, pattern, length, hitLength);
+    }
+    const std::uint8_t* tailBytes = pattern + length - tail;
+    for (long e = LastPairIndex(base, data, tailBytes[tail - 2], tailBytes[tail - 1]);
+         e - tail + 1 >= 0; e = LastPairIndex(base, e - 1, tailBytes[tail - 2], tailBytes[tail - 1])) {
+        if (std::memcmp(base + e - tail + 1, tailBytes, std::size_t(tail)) != 0) {
+            continue;
+        }
+        switch (MatchEndingAt(base, e, pattern, length, hitLength)) {
+            case Candidate::Hit: return e;
+            case Candidate::NoHitAnywhere: return -1;
+            case Candidate::Miss: break;
         }
     }
     return -1;
@@ -140,6 +226,7 @@ std::uint16_t FindPatternInArticle(const std::uint8_t* text, std::uint32_t lengt
         return 0;
     }
     const int patternLength = PatternLength(pattern);
+    const int tail = LiteralTail(pattern, patternLength);
     if (length > kMaxStreamLength) {
         length = kMaxStreamLength;
     }
@@ -163,8 +250,8 @@ std::uint16_t FindPatternInArticle(const std::uint8_t* text, std::uint32_t lengt
                 scan = length - 1;
             }
             int n = 0;
-            const long e = scan >= begin ? MatchIndex(text + begin, long(scan - begin), pattern,
-                                                      patternLength, &n)
+            const long e = scan >= begin ? MatchIndexByTail(text + begin, long(scan - begin),
+                                                            pattern, patternLength, tail, &n)
                                          : -1;
             if (e >= 0) {
                 if (hitLength != nullptr) {

@@ -110,6 +110,22 @@ TEST_F(FindInArticleTest, ScansTheStartRecordBackwardThenLaterRecordsFromTheirEn
     }
 }
 
+TEST_F(FindInArticleTest, FindsAHitAtEveryPlaceOfALongRecord) {
+    // Long records are scanned several bytes at a time: the hit must be
+    // found wherever it lies, next to lookalikes on either side.
+    for (int at = 0; at + 3 <= 40; ++at) {
+        std::string text(40, 'x');
+        text.replace(std::size_t(at), 3, "abc");
+        if (at >= 2) text[std::size_t(at - 2)] = 'c';   // "c" without "b" before it
+        if (at + 5 <= 40) text[std::size_t(at + 4)] = 'b';  // "b" not followed by "c"
+        int length = 0;
+        EXPECT_EQ(Find(Stream().Text(0x10, 0, text), 0, "abc", &length), 2 + at + 2) << at;
+        EXPECT_EQ(length, 3);
+        EXPECT_EQ(Find(Stream().Text(0x10, 0, text), 0, "a?c", &length), 2 + at + 2) << at;
+        EXPECT_EQ(Find(Stream().Text(0x10, 0, text), 0, "xab"), at >= 1 ? 2 + at + 1 : 0) << at;
+    }
+}
+
 TEST_F(FindInArticleTest, AHitNeverCrossesRecords) {
     const Stream stream = Stream().Text(0x10, 0, "abc").Text(0x10, 0, "def");
     EXPECT_EQ(Find(stream, 0, "c*d"), 0);
