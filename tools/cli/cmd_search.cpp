@@ -13,7 +13,7 @@
 #include "resources/book_resources.h"
 #include "search/search.h"
 #include "store/article_store.h"
-#include "store/record_dump.h"
+#include "tools/cli/listings/record_dump.h"
 #include "tools/cli/cli_command.h"
 #include "tools/cli/search_pattern.h"
 #include "view/line_record.h"
