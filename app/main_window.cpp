@@ -11,6 +11,8 @@
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
+#include "search/search.h"
+#include "search/search_dialog.h"
 #include "settings/registry_settings.h"
 #include "store/navigation.h"
 #include "view/article_view.h"
@@ -33,7 +35,7 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
     ArticleView* view = AppState.View;
     switch (key) {
         case VK_RETURN:
-            // Search Again runs here once searching is part of the program.
+            if (AppState.SearchString[0] != 0) SearchAgain(window);
             return true;
         case VK_PRIOR:
             if (view) ScrollBy(window, -KeyPageAmount());
@@ -161,6 +163,12 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::CheckForUpdates:
             CheckForUpdates(AppState.MainWindow);
             return 0;
+        case Command::Search:
+            RunSearchDialog(AppState.MainWindow);
+            return 0;
+        case Command::SearchAgain:
+            SearchAgain(AppState.MainWindow);
+            return 0;
         case Command::ChooseArticle:
         case Command::Index:
             OpenIndex(window);
@@ -168,11 +176,6 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Bookmark:
             ToggleBookmark(IsBookmarked());
             UpdateBookmarkCheck(kMenuCheckSet);
-            return 0;
-        // These commands are in the menu and the bar; each does its work once
-        // its part of the program (search) is built.
-        case Command::Search:
-        case Command::SearchAgain:
             return 0;
         // Clipboard export: the whole article, alone or after what is there.
         case Command::Copy:
