@@ -38,7 +38,7 @@ TEST_F(IndexOutline, ClosingHidesTheSubtreeOpeningShowsTheFirstLevel) {
     EXPECT_EQ(Shown(view_), "11111010");
     EXPECT_EQ(ToggleIndexEntry(view_, 0), -1);
     EXPECT_EQ(Shown(view_), "10000010");
-    EXPECT_EQ(Line(0).flags & IndexBits::Expanded, 0);
+    EXPECT_EQ(Line(0).flags & kExpandedBit, 0);
     EXPECT_EQ(ToggleIndexEntry(view_, 0), -1);
     EXPECT_EQ(Shown(view_), "11011010");  // b1 keeps the state it had
     EXPECT_EQ(ToggleIndexEntry(view_, 4), -3);
@@ -61,8 +61,8 @@ TEST_F(IndexOutline, AHeadingOnSeveralLinesKeepsItsOwnLines) {
     // The heading's second line opens it again; both lines agree on the state.
     EXPECT_EQ(HitTestIndex(view_, 90, 24), -1);
     EXPECT_EQ(Shown(view_), "1111");
-    EXPECT_EQ(Line(0).flags & IndexBits::Expanded, IndexBits::Expanded);
-    EXPECT_EQ(Line(1).flags & IndexBits::Expanded, IndexBits::Expanded);
+    EXPECT_EQ(Line(0).flags & kExpandedBit, kExpandedBit);
+    EXPECT_EQ(Line(1).flags & kExpandedBit, kExpandedBit);
 }
 
 TEST_F(IndexOutline, ClosingASectionBringsTheLastPageUp) {
@@ -82,13 +82,13 @@ TEST_F(IndexOutline, RevealOpensThePathToALesson) {
     RevealLesson(view_, 10);
     // b1 and the entry after it (a1), and B above them, shown closed.
     EXPECT_EQ(Shown(view_), "11110010");
-    EXPECT_EQ(Line(1).flags & IndexBits::Expanded, 0);
+    EXPECT_EQ(Line(1).flags & kExpandedBit, 0);
     EXPECT_EQ(view_->visibleCount, 5);
 
     ASSERT_EQ(Layout(Nested()), 0);
     RevealLesson(view_, 13);  // the last entry: nothing follows it
     EXPECT_EQ(Shown(view_), "11111011");
-    EXPECT_EQ(Line(6).flags & IndexBits::Expanded, 0);  // D was visible: it keeps its state
+    EXPECT_EQ(Line(6).flags & kExpandedBit, 0);  // D was visible: it keeps its state
     RevealLesson(view_, 99);  // not listed
     RevealLesson(view_, 0);
     EXPECT_EQ(view_->visibleCount, 7);
@@ -117,13 +117,13 @@ TEST_F(IndexOutline, OpenSectionsSurviveANewLayout) {
     EXPECT_EQ(RestoreExpansion(view_, pairs), 0);
     plat::Free(pairs);
     EXPECT_EQ(Shown(view_), "11111110");
-    EXPECT_EQ(Line(4).flags & IndexBits::Expanded, IndexBits::Expanded);
-    EXPECT_EQ(Line(1).flags & IndexBits::Expanded, IndexBits::Expanded);
+    EXPECT_EQ(Line(4).flags & kExpandedBit, kExpandedBit);
+    EXPECT_EQ(Line(1).flags & kExpandedBit, kExpandedBit);
     EXPECT_EQ(view_->visibleCount, 7);
     EXPECT_EQ(Line(0).x, 120 - 13 - 8);  // laid out for the new width
 
     EXPECT_EQ(RestoreExpansion(view_, nullptr), -1);
-    const std::uint16_t unknown[] = {Section(9), IndexBits::Expanded, Section(3), 0, 0};
+    const std::uint16_t unknown[] = {Section(9), kExpandedBit, Section(3), 0, 0};
     EXPECT_EQ(RestoreExpansion(view_, unknown), 0);  // an id not in the table ends the walk
     EXPECT_EQ(view_->visibleCount, 7);
 }

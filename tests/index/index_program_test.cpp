@@ -120,7 +120,7 @@ TEST_F(IndexProgram, MarkedLessonsComeFirstInTheIndexAndATapOpensOne) {
                         firstIds.push_back(view->lines[i].id);
                     }
                 }
-                EXPECT_TRUE(TapEntry(dialog, IndexBits::Article | kThisWeek));
+                EXPECT_TRUE(TapEntry(dialog, kArticleBit | kThisWeek));
             });
             Command(Command::Index);
             plat::headless::SetDialogDriver(nullptr);
@@ -147,7 +147,7 @@ TEST_F(IndexProgram, CancelOkAndTheCurrentLessonOpenNothing) {
         {"Cancel", [](plat::Window d) { plat::SendMessage(d, WM_COMMAND, IDCANCEL, 0); }, 2},
         {"OK", [](plat::Window d) { plat::SendMessage(d, WM_COMMAND, IDOK, 0); }, 1},
         {"a tap on the current lesson",
-         [](plat::Window d) { TapEntry(d, IndexBits::Article | kThisWeek); }, 1},
+         [](plat::Window d) { TapEntry(d, kArticleBit | kThisWeek); }, 1},
     };
     steps = {[&] {
         ScrollArticleView(AppState.View, 3, 1, 1);
@@ -209,7 +209,7 @@ TEST_F(IndexProgram, TheDialogScrollsAndTogglesWithItsScrollBarKept) {
             int opened = -1;
             for (int i = 1; i < view->lineCount && opened < 0; ++i) {
                 const IndexLine& line = view->lines[i];
-                if (IsSectionLine(line) && IsVisibleLine(line) && !(line.flags & IndexBits::Expanded)) {
+                if (IsSectionLine(line) && IsVisibleLine(line) && !(line.flags & kExpandedBit)) {
                     opened = i;
                 }
             }
@@ -218,10 +218,10 @@ TEST_F(IndexProgram, TheDialogScrollsAndTogglesWithItsScrollBarKept) {
             const std::uint16_t openedId = view->lines[opened].id;
             plat::SendMessage(dialog, WM_SIZE, 0, plat::MakeLParam(150, 200));
             EXPECT_EQ(view->width, 150);
-            EXPECT_EQ(view->lines[0].flags & IndexBits::Expanded, IndexBits::Expanded);
+            EXPECT_EQ(view->lines[0].flags & kExpandedBit, kExpandedBit);
             for (int i = 0; i < view->lineCount; ++i) {
                 if (view->lines[i].id != openedId) continue;
-                EXPECT_EQ(view->lines[i].flags & IndexBits::Expanded, IndexBits::Expanded);
+                EXPECT_EQ(view->lines[i].flags & kExpandedBit, kExpandedBit);
                 EXPECT_TRUE(IsVisibleLine(view->lines[i + 1]));
                 break;
             }

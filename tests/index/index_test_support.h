@@ -22,13 +22,13 @@
 
 namespace indextest {
 
-constexpr std::uint8_t kShown = IndexBits::Visible | 1;
+constexpr std::uint8_t kShown = kVisibleBit | 1;
 constexpr std::uint8_t kHidden = 1;
-constexpr std::uint8_t kOpen = IndexBits::Visible | IndexBits::Expanded | 1;
-constexpr std::uint8_t kClosed = IndexBits::Visible | 1;
+constexpr std::uint8_t kOpen = kVisibleBit | kExpandedBit | 1;
+constexpr std::uint8_t kClosed = kVisibleBit | 1;
 
-inline std::uint16_t Section(int key) { return std::uint16_t(IndexBits::Section | key); }
-inline std::uint16_t Article(int lesson) { return std::uint16_t(IndexBits::Article | lesson); }
+inline std::uint16_t Section(int key) { return std::uint16_t(kSectionBit | key); }
+inline std::uint16_t Article(int lesson) { return std::uint16_t(kArticleBit | lesson); }
 
 // Text in reading order, stored reversed (display order) as the book does.
 inline std::string Stored(const std::string& reading) {

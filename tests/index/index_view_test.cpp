@@ -66,7 +66,7 @@ TEST_F(IndexLayout, ACharacterWiderThanTheBoxStillMovesTheLayoutOn) {
 
 TEST_F(IndexLayout, StylesGiveTheirFontsAndTheTableGrows) {
     IndexStream stream;
-    stream.Record(Section(1), IndexBits::Visible | IndexBits::Expanded | 0x0D, 1, "ab");
+    stream.Record(Section(1), kVisibleBit | kExpandedBit | 0x0D, 1, "ab");
     for (int i = 0; i < 200; ++i) stream.Record(Article(1 + i % 262), kShown, 2, "ab");
     ASSERT_EQ(Layout(stream), 0);
     EXPECT_EQ(view_->lineCount, 201);
