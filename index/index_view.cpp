@@ -267,9 +267,9 @@ int FirstDrawnLine(const IndexView* view) {
     return i;
 }
 
-int PaintIndexView(IndexView* view, int erase) {
-    if (view == nullptr || view->data == nullptr || view->lines == nullptr) return -1;
-    view->paintedCount = 0;
+namespace {
+
+void PaintLines(IndexView* view, int erase) {
     int remaining = view->height;
     if (view->topLine > view->visibleCount) view->topLine = view->maxTopLine;
     int i = FirstDrawnLine(view);
@@ -305,6 +305,17 @@ int PaintIndexView(IndexView* view, int erase) {
     }
     Reselect(view, kept, selected);
     plat::SetTextColor(view->dc, keptColour);
+}
+
+}  // namespace
+
+int PaintIndexView(IndexView* view, int erase) {
+    if (view == nullptr || view->data == nullptr || view->lines == nullptr) return -1;
+    view->paintedCount = 0;
+    // One drawing batch for the whole box, marks included.
+    plat::BeginDrawing(view->dc);
+    PaintLines(view, erase);
+    plat::EndDrawing(view->dc);
     return 0;
 }
 

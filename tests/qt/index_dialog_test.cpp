@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -149,11 +150,18 @@ TEST_F(IndexDialogTest, AClickOnAnEntryChoosesItsLessonAndOnAHeadingToggles) {
     EXPECT_EQ(result, 40);
 }
 
-TEST_F(IndexDialogTest, TheCaptionOkKeepsTheCurrentLesson) {
-    LessonNumber result = Run([](plat::Window dialog) {
-        plat::SendMessage(dialog, WM_COMMAND, IDOK, 0);
-    });
-    EXPECT_EQ(result, 10);
+TEST_F(IndexDialogTest, EnterAndTheOkButtonKeepTheCurrentLesson) {
+    EXPECT_EQ(Run([](plat::Window dialog) {
+                  QTest::keyClick(plat::qt::ClientOf(dialog), Qt::Key_Return);
+              }),
+              10);
+    EXPECT_EQ(Run([](plat::Window dialog) {
+                  auto* ok = plat::qt::FrameOf(dialog)->findChild<QPushButton*>();
+                  ASSERT_NE(ok, nullptr);
+                  EXPECT_TRUE(ok->isVisible());
+                  QTest::mouseClick(ok, Qt::LeftButton);
+              }),
+              10);
 }
 
 }  // namespace
