@@ -26,7 +26,10 @@ void PrintHelp() {
         "\n"
         "Settings are kept in $XDG_CONFIG_HOME/Quillmark/registry.reg\n"
         "(~/.config/Quillmark/registry.reg), or in the file named by\n"
-        "TOVANEL_REGISTRY. tovanel-cli looks at the book without a window.\n");
+        "TOVANEL_REGISTRY. Without a display the reader draws its window once\n"
+        "into TOVANEL_SNAPSHOT (/tmp/tovanel-window.png), saves its settings and\n"
+        "ends. tovanel-cli looks at the book without a window; man tovanel\n"
+        "describes the settings you may change by hand.\n");
 }
 
 }  // namespace
@@ -72,7 +75,7 @@ int main(int argc, char** argv) {
             std::printf("No display here, and the window's picture could not be written to %s\n",
                         snapshot.c_str());
         }
-        std::printf("Run it on a desktop (or under xvfb-run) to read the book.\n");
+        std::printf("Start it in a desktop session to read the book.\n");
     }
     plat::Shutdown();
     return code;

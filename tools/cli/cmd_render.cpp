@@ -138,6 +138,10 @@ int ParseOptions(int argc, char** argv, RenderOptions* o) {
             }
         } else if (!haveLesson && ParseInt(argv[i], 1, 262, &o->lesson)) {
             haveLesson = true;
+        } else if (long number = 0;
+                   !haveLesson && ParseInt(argv[i], -2147483647L, 2147483647L, &number)) {
+            std::fprintf(stderr, "tovanel-cli render: lesson %s is outside 1-262\n", argv[i]);
+            return 2;
         } else {
             std::fprintf(stderr, "tovanel-cli render: unexpected '%s' (see --help)\n", argv[i]);
             return 2;
