@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         if (!label.painted) {
             label.repaint();
         }
-        saved = label.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+        saved = label.grab().save(QString::fromLocal8Bit(argv[1]), "PNG", 80);  // as the reader saves
         app.quit();
     });
     app.exec();
