@@ -36,7 +36,7 @@ namespace plat::headless {
 
 // One recorded drawing operation.
 struct DrawOp {
-    enum Kind { Text, Fill, Rectangle, RoundRect, Blit } kind = Text;
+    enum Kind { Text, Fill, Rectangle, RoundRect, Blit, Scroll } kind = Text;
     Dc dc = nullptr;
     Window window = nullptr;  // the window the context draws on, if any
     Rect rect;                // text box, filled rectangle, shape, blit target
@@ -49,6 +49,7 @@ struct DrawOp {
     LogFont font;           // Text: the selected font
     int brush = -1;         // Fill, Rectangle, RoundRect: stock brush index, -1 other
     std::uint16_t bitmapId = 0;  // Blit: resource id of the copied bitmap
+    int scrollBy = 0;            // Scroll: dy of the moved area `rect`
 };
 
 const std::vector<DrawOp>& DrawLog();
