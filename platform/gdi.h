@@ -37,6 +37,17 @@ struct TextMetrics {
 void BeginDrawing(Dc dc);
 void EndDrawing(Dc dc);
 
+// Moves the pixels inside `area` by dy (down when positive); what moves
+// out of the area is gone, what is uncovered keeps its old pixels until it
+// is drawn again.
+bool ScrollDC(Dc dc, int dy, const Rect& area);
+// Limits everything drawn on `dc` to the union of `count` rectangles;
+// a count of 0 lifts the limit.
+void SetClipRects(Dc dc, const Rect* rects, int count);
+// A number that changes whenever anything is drawn on the picture `dc`
+// draws on, through any context; equal numbers mean an unchanged picture.
+std::uint64_t GetPictureVersion(Dc dc);
+
 // Fonts.
 Font CreateFontIndirect(const LogFont& description);
 void DeleteFont(Font font);

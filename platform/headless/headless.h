@@ -36,7 +36,7 @@ namespace plat::headless {
 
 // One recorded drawing operation.
 struct DrawOp {
-    enum Kind { Text, Fill, Rectangle, RoundRect, Blit } kind = Text;
+    enum Kind { Text, Fill, Rectangle, RoundRect, Blit, Scroll } kind = Text;
     Dc dc = nullptr;
     Window window = nullptr;  // the window the context draws on, if any
     Rect rect;                // text box, filled rectangle, shape, blit target
@@ -51,6 +51,7 @@ struct DrawOp {
     Colour brushColour = 0;  // Fill, Rectangle, RoundRect: colour of a solid brush
     Colour penColour = 0;    // Rectangle, RoundRect: colour of the outline
     std::uint16_t bitmapId = 0;  // Blit: resource id of the copied bitmap
+    int scrollBy = 0;            // Scroll: dy of the moved area `rect`
 };
 
 const std::vector<DrawOp>& DrawLog();

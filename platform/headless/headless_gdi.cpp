@@ -11,6 +11,9 @@ namespace plat {
 namespace {
 
 std::vector<headless::DrawOp> g_log;
+// Grows with every recorded drawing: no picture is kept, so any drawing
+// counts as a change to every picture.
+std::uint64_t g_pictureVersion = 1;
 std::vector<std::unique_ptr<FontObject>> g_defaultFonts;
 BrushObject g_stockBrushes[6] = {{0, 0x00FFFFFF}, {1, 0x00C0C0C0}, {2, 0x00808080},
                                  {3, 0x00404040}, {4, 0x00000000}, {5, 0x00FFFFFF}};
@@ -86,7 +89,10 @@ int CharAdvance(const LogFont& font, char16_t c) {
 
 const std::vector<DrawOp>& DrawLog() { return g_log; }
 void ClearDrawLog() { g_log.clear(); }
-void RecordDraw(const DrawOp& op) { g_log.push_back(op); }
+void RecordDraw(const DrawOp& op) {
+    g_log.push_back(op);
+    ++g_pictureVersion;
+}
 void ResetGdi() { g_log.clear(); }
 
 }  // namespace headless
@@ -212,6 +218,22 @@ Brush SelectBrush(Dc dc, Brush brush) {
 // Nothing is drawn for real, so a batch changes nothing here.
 void BeginDrawing(Dc) {}
 void EndDrawing(Dc) {}
+
+bool ScrollDC(Dc dc, int dy, const Rect& area) {
+    if (dc == nullptr) {
+        return false;
+    }
+    headless::DrawOp op = BaseOp(dc, headless::DrawOp::Scroll);
+    op.rect = area;
+    op.scrollBy = dy;
+    headless::RecordDraw(op);
+    return true;
+}
+
+// Drawing is recorded whole, clipped or not.
+void SetClipRects(Dc, const Rect*, int) {}
+
+std::uint64_t GetPictureVersion(Dc dc) { return dc != nullptr ? g_pictureVersion : 0; }
 
 bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     if (dc == nullptr || brush == nullptr) return false;

@@ -206,6 +206,8 @@ struct DcObject {
     // (filled and not drawn on since), where text boxes can be copied in.
     QRegion plain;
     QColor plainColour;
+    // Drawing is limited to this region when it is not empty.
+    QRegion clip;
 
     ~DcObject();
 };
