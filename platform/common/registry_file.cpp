@@ -283,7 +283,14 @@ void KeepLine(std::vector<KeptLine>& lines, std::size_t before, const std::strin
 
 }  // namespace
 
+namespace {
+long g_parseCount = 0;
+}  // namespace
+
+long testing::ParseCount() { return g_parseCount; }
+
 Document Parse(std::string_view text) {
+    ++g_parseCount;
     Document document;
     if (text.size() >= 3 && std::memcmp(text.data(), "\xEF\xBB\xBF", 3) == 0) {
         text.remove_prefix(3);

@@ -134,6 +134,9 @@ namespace testing {
 // Makes the next saves stop after writing this many bytes of the temporary
 // file, as a full disk would; negative turns it off.
 void FailWriteAfter(long bytes);
+// How many times a file's text was parsed, and files written, so far.
+long ParseCount();
+long WriteCount();
 }  // namespace testing
 
 }  // namespace plat::registry

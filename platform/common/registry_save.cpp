@@ -17,6 +17,7 @@ namespace plat::registry {
 namespace {
 
 long g_failWriteAfter = -1;
+long g_writeCount = 0;
 constexpr mode_t kNewFileMode = 0600;
 constexpr int kMaxLinkDepth = 40;
 constexpr int kMaxBackups = 10000;
@@ -228,6 +229,7 @@ bool WriteAndReplace(const std::string& target, const std::string& text, mode_t 
         return false;
     }
     written = StampFrom(info);
+    ++g_writeCount;
     return true;
 }
 
@@ -339,6 +341,7 @@ bool Save(const std::string& path, const std::vector<Change>& changes, std::stri
 
 namespace testing {
 void FailWriteAfter(long bytes) { g_failWriteAfter = bytes; }
+long WriteCount() { return g_writeCount; }
 }  // namespace testing
 
 }  // namespace plat::registry
