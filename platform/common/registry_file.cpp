@@ -237,7 +237,8 @@ const std::u16string* KeyName(const Key& key) {
 const std::u16string* ValueName(const Value& value) { return &value.name; }
 
 // One logical line: the joined text (continuations without their "\") and
-// the physical lines it came from, as written.
+// the physical lines it came from, as written (line ends but the last "\n"
+// kept, so "\r" survives too).
 struct LogicalLine {
     std::string text;
     std::string raw;
@@ -254,8 +255,13 @@ void ForEachLogicalLine(std::string_view text, Visit visit) {
         if (end == std::string_view::npos) end = text.size();
         std::string_view physical = text.substr(start, end - start);
         start = end + 1;
-        if (!physical.empty() && physical.back() == '\r') physical.remove_suffix(1);
         std::string_view trimmed = Trim(physical);
+        if (continuing && trimmed.empty()) {
+            // An empty line ends a continuation (and is not part of it).
+            continuing = false;
+            visit(line);
+            continue;
+        }
         bool continues = !trimmed.empty() && trimmed.back() == '\\';
         if (continues) trimmed.remove_suffix(1);
         if (continuing) {
@@ -341,7 +347,8 @@ namespace {
 void AppendKept(std::string& out, const KeptLine& line) {
     out += line.text;
     out += '\n';
-    if (!line.text.empty() && line.text.back() == '\\') out += '\n';
+    std::string_view trimmed = Trim(line.text);
+    if (!trimmed.empty() && trimmed.back() == '\\') out += '\n';
 }
 
 void AppendValue(std::string& out, const Value& value) {

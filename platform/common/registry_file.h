@@ -35,7 +35,7 @@ struct Value {
     std::vector<std::uint8_t> data;
 };
 
-// A line kept verbatim (without its line end; a continued line keeps its
+// A line kept verbatim (without its final "\n"; a continued line keeps its
 // inner line breaks). It is written just before the value at `before`;
 // values.size() places it after the last value.
 struct KeptLine {
