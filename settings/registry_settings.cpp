@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/host.h"
 #include "platform/memory.h"
@@ -128,10 +129,11 @@ void ReleaseView() {
 void LoadBookmarkList() {
     AppState.BookmarkList = nullptr;
     AppState.BookmarkCount = 0;
+    LoadBookmarks();
 }
 // Writes the "Bookmarks" value; runs inside the one save of the settings.
-void SaveBookmarkList() {}
-void FreeBookmarkList() {}
+void SaveBookmarkList() { SaveBookmarks(); }
+void FreeBookmarkList() { FreeBookmarks(); }
 
 void WriteLoadedSettings();
 
