@@ -49,9 +49,7 @@ bool ValidPath(const char16_t* path) {
 // The file's content, parsed again only when the file changed on disk.
 std::shared_ptr<const registry::Document> CurrentDocument() {
     std::string path = RegistryFilePath();
-    registry::FileStamp stamp = registry::StampOf(path);
-    if (g_cache.snapshot.document == nullptr || g_cache.path != path ||
-        !(g_cache.snapshot.stamp == stamp)) {
+    if (g_cache.path != path || !registry::IsCurrent(g_cache.snapshot, path)) {
         g_cache.path = path;
         g_cache.snapshot = registry::LoadSnapshot(path);
     }

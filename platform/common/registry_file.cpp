@@ -327,7 +327,7 @@ Document Parse(std::string_view text) {
         bool comment = l.front() == ';';
         Value value;
         if (!comment && key != nullptr && key->keptHeader.empty() && ParseValueLine(l, value)) {
-            SetValue(*key, value);
+            SetValue(*key, std::move(value));
             return;
         }
         if (!comment) ++document.unreadableLines;
@@ -423,14 +423,16 @@ const Value* FindValue(const Key& key, std::u16string_view name) {
     return at < key.values.size() ? &key.values[at] : nullptr;
 }
 
-void SetValue(Key& key, const Value& value) {
+void SetValue(Key& key, const Value& value) { SetValue(key, Value(value)); }
+
+void SetValue(Key& key, Value&& value) {
     std::size_t at = IndexedFind(key.index, key.values, ValueName, value.name);
     if (at < key.values.size()) {
         key.values[at].type = value.type;
-        key.values[at].data = value.data;
+        key.values[at].data = std::move(value.data);
         return;
     }
-    key.values.push_back(value);
+    key.values.push_back(std::move(value));
 }
 
 bool IsUnreadable(const Document& document) {

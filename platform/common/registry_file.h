@@ -77,6 +77,7 @@ const Key* FindKey(const Document& document, std::u16string_view path);
 Key& FindOrAddKey(Document& document, std::u16string_view path);
 const Value* FindValue(const Key& key, std::u16string_view name);
 void SetValue(Key& key, const Value& value);
+void SetValue(Key& key, Value&& value);
 
 // Whether a name or key path can be written into the file and read back:
 // one line of valid text.
@@ -99,9 +100,17 @@ struct FileStamp {
 struct Snapshot {
     std::shared_ptr<const Document> document;
     FileStamp stamp;
+    std::size_t textHash = 0;  // of the text the document was read from
+    std::int64_t readAtNs = 0;  // when, on the clock file times use
     bool readable = true;  // false: the file exists but could not be read
     std::string error;     // why, when not readable
 };
+
+// Whether the file still holds what the snapshot was read from. The stamp
+// decides, except for a file changed so shortly before it was read that a
+// later change could keep the same stamp (file times are coarse): its text
+// is then read again and compared.
+bool IsCurrent(const Snapshot& snapshot, const std::string& path);
 
 // Reads the file (through symbolic links); a missing file gives an empty
 // document.

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <functional>
 
 #include "platform/common/registry_file.h"
 
@@ -21,6 +23,17 @@ long g_writeCount = 0;
 constexpr mode_t kNewFileMode = 0600;
 constexpr int kMaxLinkDepth = 40;
 constexpr int kMaxBackups = 10000;
+// A file changed less than this before it was read may change again
+// without its stamp showing it.
+constexpr std::int64_t kRacyNs = 2000000000;
+
+std::int64_t NowNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::size_t HashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
 std::string Reason(const char* what, int error) {
     return std::string(what) + ": " + std::strerror(error);
@@ -269,11 +282,26 @@ FileStamp StampOf(const std::string& path) {
     return StampFrom(info);
 }
 
+bool IsCurrent(const Snapshot& snapshot, const std::string& path) {
+    if (snapshot.document == nullptr || !snapshot.readable) return false;
+    if (!(StampOf(path) == snapshot.stamp)) return false;
+    if (!snapshot.stamp.exists || snapshot.readAtNs - snapshot.stamp.modifiedNs > kRacyNs) {
+        return true;
+    }
+    std::string text;
+    FileStamp stamp;
+    mode_t mode = 0;
+    return ReadCurrent(path, text, stamp, mode, nullptr) && stamp == snapshot.stamp &&
+           HashOf(text) == snapshot.textHash;
+}
+
 Snapshot LoadSnapshot(const std::string& path) {
     Snapshot snapshot;
     std::string text;
     mode_t mode = 0;
+    snapshot.readAtNs = NowNs();
     snapshot.readable = ReadCurrent(path, text, snapshot.stamp, mode, &snapshot.error);
+    snapshot.textHash = HashOf(text);
     auto document = std::make_shared<Document>();
     if (snapshot.readable) *document = Parse(text);
     snapshot.document = std::move(document);
@@ -299,14 +327,10 @@ bool Save(const std::string& path, const std::vector<Change>& changes, std::stri
     mode_t mode = kNewFileMode;
     Document document;
     bool useCache = false;
-    if (cache != nullptr && cache->readable && cache->document != nullptr) {
+    if (cache != nullptr && IsCurrent(*cache, target)) {
         struct stat info;
-        if (::stat(target.c_str(), &info) == 0) {
-            useCache = StampFrom(info) == cache->stamp;
-            mode = info.st_mode & 07777;
-        } else {
-            useCache = errno == ENOENT && !cache->stamp.exists;
-        }
+        useCache = true;
+        if (::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
     }
     if (useCache) {
         document = *cache->document;
@@ -326,13 +350,17 @@ bool Save(const std::string& path, const std::vector<Change>& changes, std::stri
     }
     ApplyChanges(document, changes);
     FileStamp written;
-    if (!WriteAndReplace(target, Serialize(document), mode, written, error)) {
+    const std::int64_t writtenAt = NowNs();
+    const std::string out = Serialize(document);
+    if (!WriteAndReplace(target, out, mode, written, error)) {
         if (cache != nullptr) cache->document.reset();
         return false;
     }
     if (cache != nullptr) {
         cache->document = std::make_shared<const Document>(std::move(document));
         cache->stamp = written;
+        cache->textHash = HashOf(out);
+        cache->readAtNs = writtenAt;
         cache->readable = true;
         cache->error.clear();
     }

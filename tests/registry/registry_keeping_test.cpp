@@ -1,6 +1,7 @@
 // What a save must never lose or break: lines it cannot read, texts with any
 // characters, files it cannot read, earlier backups, links, permissions.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -229,4 +230,30 @@ TEST_F(RegistrySaving, TemporariesOfDeadSavesAreRemoved) {
     EXPECT_FALSE(std::filesystem::exists(dead));
     EXPECT_TRUE(std::filesystem::exists(alive));
     EXPECT_TRUE(std::filesystem::exists(other));
+}
+
+// Reads share one parse of the file; a change made by someone else is still
+// seen, even one that leaves size and time of change as they were.
+TEST_F(RegistrySaving, ReadsSeeEveryChangeOfTheFile) {
+    auto lesson = [] {
+        plat::RegKey key = nullptr;
+        std::uint32_t value = 0, size = 4, type = 0;
+        if (plat::RegOpenKey(u"Software\\Quillmark\\Tovanel", &key) != ERROR_SUCCESS) return 0u;
+        plat::RegQueryValue(key, u"Lesson", &type, reinterpret_cast<std::uint8_t*>(&value), &size);
+        plat::RegCloseKey(key);
+        return value;
+    };
+    const std::string book = kHeader + "\n[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n";
+    registry.Write(book + "\"Lesson\"=dword:00000007\n");
+    const long parses = plat::registry::testing::ParseCount();
+    EXPECT_EQ(lesson(), 7u);
+    EXPECT_EQ(lesson(), 7u);
+    EXPECT_EQ(plat::registry::testing::ParseCount() - parses, 1);
+
+    struct stat before {};
+    stat(registry.path().c_str(), &before);
+    registry.Write(book + "\"Lesson\"=dword:00000008\n");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    utimensat(AT_FDCWD, registry.path().c_str(), times, 0);
+    EXPECT_EQ(lesson(), 8u);
 }
