@@ -1,6 +1,7 @@
 #include "settings/registry_settings.h"
 
 #include <cstring>
+#include <string>
 
 #include "app/app_state.h"
 #include "bookmarks/bookmarks.h"
@@ -17,11 +18,29 @@ namespace {
 constexpr std::uint16_t kOutlineBitmapIds[3] = {201, 202, 203};
 constexpr int kSearchStringCapacity = 34;
 constexpr std::size_t kMaxProgramPath = 260;
+// Font sizes beyond this (either sign) are brought back to it: the layout
+// scales sizes and must stay inside 32-bit arithmetic.
+constexpr std::int32_t kMaxFontSize = 1000;
 
-// Whether the per-book settings have been read. Memory running out while
-// they are read ends the program through the save; the values not read yet
-// must then stay as stored rather than be overwritten with empty ones.
+// Whether the per-book settings have been read whole. Memory running out
+// while they are read ends the program through the save; the values not read
+// yet must then stay as stored rather than be overwritten with defaults.
 bool g_settingsLoaded = false;
+bool g_loading = false;
+bool g_loadFailed = false;
+// The save runs once per load; a second call only finishes the teardown.
+bool g_saved = false;
+// Written with the settings at exit.
+std::u16string g_programPath;
+// FontSize as stored, before it was brought into range: written back as it
+// was unless the reader chose another size.
+std::int32_t g_storedFontSize = 0;
+
+std::int32_t ClampFontSize(std::int32_t size) {
+    if (size > kMaxFontSize) return kMaxFontSize;
+    if (size < -kMaxFontSize) return -kMaxFontSize;
+    return size;
+}
 
 // Reads a value of the per-book key into a new buffer of `allocation` bytes
 // (zero-filled, so text values are always terminated). Returns nullptr when
@@ -36,8 +55,10 @@ std::uint8_t* ReadValue(const char16_t* valueName, bool doubleSize, std::uint32_
         return nullptr;
     }
     std::size_t allocation = doubleSize ? std::size_t(byteSize) * 2 : byteSize;
-    // Room for a terminator even when the value is empty.
-    if (doubleSize && allocation < 2) allocation = 2;
+    // Text is read as whole UTF-16 units: room for the value rounded up to a
+    // whole unit and a zero unit after it, whatever its size.
+    std::size_t wholeUnits = (std::size_t(byteSize) + 1) / 2 * 2;
+    if (doubleSize && allocation < wholeUnits + 2) allocation = wholeUnits + 2;
     auto* buffer = static_cast<std::uint8_t*>(AllocateOrAbort(allocation));
     if (buffer == nullptr) {
         plat::RegCloseKey(key);
@@ -110,10 +131,9 @@ void LoadBookmarkList() {
     AppState.BookmarkCount = 0;
     LoadBookmarks();
 }
-void SaveAndFreeBookmarkList() {
-    if (g_settingsLoaded) SaveBookmarks();
-    FreeBookmarks();
-}
+// Writes the "Bookmarks" value; runs inside the one save of the settings.
+void SaveBookmarkList() { SaveBookmarks(); }
+void FreeBookmarkList() { FreeBookmarks(); }
 
 void WriteLoadedSettings();
 
@@ -219,13 +239,13 @@ int WriteBinary(const char16_t* valueName, const std::uint8_t* bytes, std::uint3
 
 void LoadSettings() {
     g_settingsLoaded = false;
-    const char16_t* programPath = plat::GetModuleFileName();
-    if (programPath != nullptr && programPath[0] != 0) {
-        char16_t path[kMaxProgramPath + 1] = {};
+    g_saved = false;
+    g_loading = true;
+    g_loadFailed = false;
+    g_programPath.clear();
+    if (const char16_t* programPath = plat::GetModuleFileName()) {
         std::size_t n = plat::U16Length(programPath);
-        if (n > kMaxProgramPath) n = kMaxProgramPath;
-        std::memcpy(path, programPath, n * sizeof(char16_t));
-        WriteString(u"Program Path", path);
+        g_programPath.assign(programPath, n < kMaxProgramPath ? n : kMaxProgramPath);
     }
 
     if (char16_t* name = ReadString(u"FontName")) {
@@ -242,7 +262,8 @@ void LoadSettings() {
 
     ReadByteString(u"SearchString", AppState.SearchString, kSearchStringCapacity);
 
-    AppState.Font.FontSize = ReadSetting(u"FontSize", 0);
+    g_storedFontSize = ReadSetting(u"FontSize", 0);
+    AppState.Font.FontSize = ClampFontSize(g_storedFontSize);
     AppState.Font.FontAsciiBase = ReadSetting(u"FontAsciiBase", 1488);
     AppState.LastPosition = std::uint16_t(ReadSetting(u"LastPosition", 0));
     AppState.Flags = std::uint32_t(ReadSetting(u"Flags", std::int32_t(AppFlags::Default)));
@@ -252,17 +273,31 @@ void LoadSettings() {
 
     LoadOutlineBitmaps();
     LoadBookmarkList();
-    g_settingsLoaded = true;
+    g_loading = false;
+    g_settingsLoaded = !g_loadFailed;
 }
 
 void SaveSettingsAndQuit() {
+    // Reached while the settings are read: memory ran out, and what was not
+    // read yet must not be saved over.
+    if (g_loading) g_loadFailed = true;
     DeleteOutlineBitmaps();
-    if (g_settingsLoaded) {
-        WriteLoadedSettings();
+    int exitCode = 0;
+    bool saving = !g_saved;
+    g_saved = true;
+    if (saving) {
+        // Every value goes into one save of the file.
+        plat::RegBeginWrites();
+        if (!g_programPath.empty()) WriteString(u"Program Path", g_programPath.c_str());
+        if (g_settingsLoaded) WriteLoadedSettings();
     }
     ReleaseView();
-    SaveAndFreeBookmarkList();
-    plat::PostQuitMessage(0);
+    FreeBookmarkList();
+    if (saving && plat::RegCommitWrites() != ERROR_SUCCESS) {
+        // The reason has gone to stderr; the exit says it failed.
+        exitCode = 1;
+    }
+    plat::PostQuitMessage(exitCode);
 }
 
 namespace {
@@ -274,8 +309,11 @@ void WriteLoadedSettings() {
     if (AppState.Font.FontName[0] != 0) {
         WriteString(u"FontName", AppState.Font.FontName);
     }
-    if (AppState.Font.FontSize != 0) {
-        WriteDword(u"FontSize", std::uint32_t(AppState.Font.FontSize));
+    // A size brought into range at start is stored back as it was.
+    std::int32_t fontSize = AppState.Font.FontSize;
+    if (fontSize == ClampFontSize(g_storedFontSize)) fontSize = g_storedFontSize;
+    if (fontSize != 0) {
+        WriteDword(u"FontSize", std::uint32_t(fontSize));
     }
     if (AppState.Font.FontAsciiBase != 0) {
         WriteDword(u"FontAsciiBase", std::uint32_t(AppState.Font.FontAsciiBase));
@@ -287,6 +325,7 @@ void WriteLoadedSettings() {
     if (AppState.Lesson != 0) {
         WriteDword(u"Lesson", AppState.Lesson);
     }
+    SaveBookmarkList();
 }
 
 }  // namespace

@@ -1,11 +1,5 @@
 #include "platform/common/registry_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +10,6 @@ namespace plat::registry {
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
-long g_failWriteAfter = -1;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) {
@@ -89,12 +82,22 @@ std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text, bool terminate) {
     return bytes;
 }
 
+// Text that reads back byte for byte: valid UTF-8 (anything else would come
+// back changed, so such a line is kept as it was).
+bool IsFaithfulUtf8(std::string_view text) {
+    for (unsigned char c : text) {
+        if (c >= 0x80) return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
+    }
+    return true;
+}
+
 bool ParseValueData(std::string_view data, Value& value) {
     data = Trim(data);
     if (!data.empty() && data.front() == '"') {
         std::size_t pos = 0;
         std::string text;
         if (!ReadQuoted(data, pos, text) || !Trim(data.substr(pos)).empty()) return false;
+        if (!IsFaithfulUtf8(text)) return false;
         value.type = REG_SZ;
         value.data = Utf16Bytes(Utf8ToUtf16(text), true);
         return true;
@@ -140,7 +143,7 @@ bool ParseValueLine(std::string_view line, Value& value) {
         pos = 1;
     } else {
         std::string name;
-        if (!ReadQuoted(line, pos, name)) return false;
+        if (!ReadQuoted(line, pos, name) || !IsFaithfulUtf8(name)) return false;
         value.name = Utf8ToUtf16(name);
     }
     while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
@@ -148,14 +151,28 @@ bool ParseValueLine(std::string_view line, Value& value) {
     return ParseValueData(line.substr(pos + 1), value);
 }
 
-// A REG_SZ that reads back the same from a quoted string.
+}  // namespace
+
+bool IsWritableName(std::u16string_view name) {
+    bool surrogates = false;
+    for (char16_t c : name) {
+        if (c == u'\n' || c == u'\r' || c == 0) return false;
+        if (c >= 0xD800 && c <= 0xDFFF) surrogates = true;
+    }
+    // Unpaired surrogates would come back as U+FFFD.
+    return !surrogates || Utf8ToUtf16(Utf16ToUtf8(name)) == name;
+}
+
+namespace {
+
+// A REG_SZ that reads back the same from a quoted string on one line.
 bool IsCleanString(const std::vector<std::uint8_t>& data, std::u16string& text) {
     if (data.size() < 2 || data.size() % 2 != 0) return false;
     std::size_t units = data.size() / 2;
     text.clear();
     for (std::size_t i = 0; i < units; ++i) {
         char16_t c = char16_t(data[2 * i] | (data[2 * i + 1] << 8));
-        if (i + 1 == units) return c == 0;
+        if (i + 1 == units) return c == 0 && IsWritableName(text);
         if (c == 0) return false;
         text.push_back(c);
     }
@@ -181,238 +198,245 @@ void AppendHex(std::string& out, const std::vector<std::uint8_t>& data) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t limit = text.size();
-    bool cut = false;
-    if (g_failWriteAfter >= 0 && std::size_t(g_failWriteAfter) < limit) {
-        limit = std::size_t(g_failWriteAfter);
-        cut = true;
-    }
-    std::size_t done = 0;
-    while (done < limit) {
-        ssize_t n = ::write(fd, text.data() + done, limit - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    if (cut) {
-        errno = ENOSPC;
-        return false;
-    }
-    return true;
-}
-
-bool ReadFile(const std::string& path, std::string& out) {
-    out.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    std::fclose(f);
-    return true;
-}
-
-void MakeParentDirectories(const std::string& path) {
-    for (std::size_t pos = path.find('/', 1); pos != std::string::npos;
-         pos = path.find('/', pos + 1)) {
-        ::mkdir(path.substr(0, pos).c_str(), 0700);
-    }
-}
-
 }  // namespace
 
-// Splits the text into logical lines, joining a line that ends in "\" with
-// the next one (wrapped hex data).
-static std::vector<std::string> LogicalLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::string pending;
+
+namespace {
+
+std::u16string Folded(std::u16string_view name) {
+    std::u16string out(name);
+    for (char16_t& c : out) {
+        if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    }
+    return out;
+}
+
+// Brings the index up to date with `items` (new entries are appended; a
+// shrunken list is indexed again) and finds `name` in it.
+template <typename Item, typename NameOf>
+std::size_t IndexedFind(NameIndex& index, const std::vector<Item>& items, NameOf nameOf,
+                        std::u16string_view name) {
+    if (index.covered > items.size()) {
+        index.positions.clear();
+        index.covered = 0;
+    }
+    for (; index.covered < items.size(); ++index.covered) {
+        const std::u16string* itemName = nameOf(items[index.covered]);
+        if (itemName != nullptr) index.positions.emplace(Folded(*itemName), index.covered);
+    }
+    auto it = index.positions.find(Folded(name));
+    if (it == index.positions.end() || it->second >= items.size()) return items.size();
+    const std::u16string* found = nameOf(items[it->second]);
+    if (found == nullptr || !U16EqualNoCase(*found, name)) return items.size();
+    return it->second;
+}
+
+const std::u16string* KeyName(const Key& key) {
+    return key.keptHeader.empty() ? &key.path : nullptr;
+}
+const std::u16string* ValueName(const Value& value) { return &value.name; }
+
+// One logical line: the joined text (continuations without their "\") and
+// the physical lines it came from, as written (line ends but the last "\n"
+// kept, so "\r" survives too).
+struct LogicalLine {
+    std::string text;
+    std::string raw;
+};
+
+// Splits the text into logical lines in one pass.
+template <typename Visit>
+void ForEachLogicalLine(std::string_view text, Visit visit) {
+    LogicalLine line;
     bool continuing = false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = Trim(text.substr(start, end - start));
+        std::string_view physical = text.substr(start, end - start);
         start = end + 1;
-        bool continues = !line.empty() && line.back() == '\\';
-        if (continues) line.remove_suffix(1);
+        std::string_view trimmed = Trim(physical);
+        if (continuing && trimmed.empty()) {
+            // An empty line ends a continuation (and is not part of it).
+            continuing = false;
+            visit(line);
+            continue;
+        }
+        bool continues = !trimmed.empty() && trimmed.back() == '\\';
+        if (continues) trimmed.remove_suffix(1);
         if (continuing) {
-            pending.append(line);
+            line.text.append(trimmed);
+            line.raw.push_back('\n');
+            line.raw.append(physical);
         } else {
-            pending.assign(line);
+            line.text.assign(trimmed);
+            line.raw.assign(physical);
         }
         continuing = continues;
-        if (!continuing) lines.push_back(std::move(pending));
+        if (!continuing) visit(line);
     }
-    if (continuing) lines.push_back(std::move(pending));
-    return lines;
+    if (continuing) visit(line);
 }
 
+bool IsReadableHeader(std::string_view line) {
+    return line.size() > 2 && line.front() == '[' && line.back() == ']' && line[1] != '-' &&
+           IsFaithfulUtf8(line.substr(1, line.size() - 2));
+}
+
+void KeepLine(std::vector<KeptLine>& lines, std::size_t before, const std::string& raw) {
+    lines.push_back(KeptLine{before, raw});
+}
+
+}  // namespace
+
+namespace {
+long g_parseCount = 0;
+}  // namespace
+
+long testing::ParseCount() { return g_parseCount; }
+
 Document Parse(std::string_view text) {
+    ++g_parseCount;
     Document document;
     if (text.size() >= 3 && std::memcmp(text.data(), "\xEF\xBB\xBF", 3) == 0) {
         text.remove_prefix(3);
     }
-    Key* current = nullptr;
-    for (const std::string& line : LogicalLines(text)) {
-        std::string_view l = line;
-        if (l.empty() || l.front() == ';') {
-            continue;
-        }
+    constexpr std::size_t kNone = std::size_t(-1);
+    std::size_t current = kNone;  // the key the lines belong to now
+    ForEachLogicalLine(text, [&](const LogicalLine& logical) {
+        std::string_view l = logical.text;
+        if (l.empty()) return;
         if (l == kHeader) {
             document.hasHeader = true;
-        } else if (l.front() == '[') {
-            if (l.back() == ']' && l.size() > 2 && l[1] != '-') {
-                current = &FindOrAddKey(document, Utf8ToUtf16(l.substr(1, l.size() - 2)));
-            } else {
-                current = nullptr;
-                ++document.unreadableLines;
-            }
-        } else {
-            Value value;
-            if (current != nullptr && ParseValueLine(l, value)) {
-                SetValue(*current, value);
-            } else {
-                ++document.unreadableLines;
-            }
+            return;
         }
-    }
+        if (l.front() == '[') {
+            if (IsReadableHeader(l)) {
+                Key& key = FindOrAddKey(document, Utf8ToUtf16(l.substr(1, l.size() - 2)));
+                current = std::size_t(&key - document.keys.data());
+            } else {
+                ++document.unreadableLines;
+                Key kept;
+                kept.keptHeader = logical.raw;
+                document.keys.push_back(std::move(kept));
+                current = document.keys.size() - 1;
+            }
+            return;
+        }
+        Key* key = current != kNone ? &document.keys[current] : nullptr;
+        bool comment = l.front() == ';';
+        Value value;
+        if (!comment && key != nullptr && key->keptHeader.empty() && ParseValueLine(l, value)) {
+            SetValue(*key, std::move(value));
+            return;
+        }
+        if (!comment) ++document.unreadableLines;
+        if (key != nullptr) {
+            KeepLine(key->keptLines, key->values.size(), logical.raw);
+        } else {
+            KeepLine(document.preamble, 0, logical.raw);
+        }
+    });
     return document;
 }
 
+namespace {
+
+// A kept line whose last line ends in "\" would swallow the next line when
+// read again; an empty line after it ends the continuation as it did before.
+void AppendKept(std::string& out, const KeptLine& line) {
+    out += line.text;
+    out += '\n';
+    std::string_view trimmed = Trim(line.text);
+    if (!trimmed.empty() && trimmed.back() == '\\') out += '\n';
+}
+
+void AppendValue(std::string& out, const Value& value) {
+    out += value.name.empty() ? std::string("@") : Quote(value.name);
+    out += '=';
+    std::u16string text;
+    if (value.type == REG_SZ && IsCleanString(value.data, text)) {
+        out += Quote(text);
+    } else if (value.type == REG_DWORD && value.data.size() == 4) {
+        char digits[16];
+        std::uint32_t v = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                          (std::uint32_t(value.data[3]) << 24);
+        std::snprintf(digits, sizeof digits, "dword:%08x", v);
+        out += digits;
+    } else if (value.type == REG_BINARY) {
+        out += "hex:";
+        AppendHex(out, value.data);
+    } else {
+        char prefix[24];
+        std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
+        out += prefix;
+        AppendHex(out, value.data);
+    }
+    out += '\n';
+}
+
+}  // namespace
+
 std::string Serialize(const Document& document) {
     std::string out(kHeader);
-    out += "\n";
+    out += '\n';
+    for (const KeptLine& line : document.preamble) AppendKept(out, line);
     for (const Key& key : document.keys) {
-        out += "\n[" + Utf16ToUtf8(key.path) + "]\n";
-        for (const Value& value : key.values) {
-            out += value.name.empty() ? std::string("@") : Quote(value.name);
-            out += "=";
-            std::u16string text;
-            if (value.type == REG_SZ && IsCleanString(value.data, text)) {
-                out += Quote(text);
-            } else if (value.type == REG_DWORD && value.data.size() == 4) {
-                char digits[16];
-                std::uint32_t v = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                  (std::uint32_t(value.data[3]) << 24);
-                std::snprintf(digits, sizeof digits, "dword:%08x", v);
-                out += digits;
-            } else if (value.type == REG_BINARY) {
-                out += "hex:";
-                AppendHex(out, value.data);
-            } else {
-                char prefix[24];
-                std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
-                out += prefix;
-                AppendHex(out, value.data);
-            }
-            out += "\n";
+        out += '\n';
+        if (key.keptHeader.empty()) {
+            out += '[' + Utf16ToUtf8(key.path) + "]\n";
+        } else {
+            AppendKept(out, KeptLine{0, key.keptHeader});
         }
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < key.values.size(); ++i) {
+            while (kept < key.keptLines.size() && key.keptLines[kept].before <= i) {
+                AppendKept(out, key.keptLines[kept++]);
+            }
+            AppendValue(out, key.values[i]);
+        }
+        while (kept < key.keptLines.size()) AppendKept(out, key.keptLines[kept++]);
     }
     return out;
 }
 
 Key* FindKey(Document& document, std::u16string_view path) {
-    for (Key& key : document.keys) {
-        if (U16EqualNoCase(key.path, path)) return &key;
-    }
-    return nullptr;
+    std::size_t at = IndexedFind(document.index, document.keys, KeyName, path);
+    return at < document.keys.size() ? &document.keys[at] : nullptr;
 }
 
 const Key* FindKey(const Document& document, std::u16string_view path) {
-    for (const Key& key : document.keys) {
-        if (U16EqualNoCase(key.path, path)) return &key;
-    }
-    return nullptr;
+    std::size_t at = IndexedFind(document.index, document.keys, KeyName, path);
+    return at < document.keys.size() ? &document.keys[at] : nullptr;
 }
 
 Key& FindOrAddKey(Document& document, std::u16string_view path) {
     if (Key* key = FindKey(document, path)) return *key;
-    document.keys.push_back(Key{std::u16string(path), {}});
+    Key key;
+    key.path = std::u16string(path);
+    document.keys.push_back(std::move(key));
     return document.keys.back();
 }
 
 const Value* FindValue(const Key& key, std::u16string_view name) {
-    for (const Value& value : key.values) {
-        if (U16EqualNoCase(value.name, name)) return &value;
-    }
-    return nullptr;
+    std::size_t at = IndexedFind(key.index, key.values, ValueName, name);
+    return at < key.values.size() ? &key.values[at] : nullptr;
 }
 
-void SetValue(Key& key, const Value& value) {
-    for (Value& existing : key.values) {
-        if (U16EqualNoCase(existing.name, value.name)) {
-            existing.type = value.type;
-            existing.data = value.data;
-            return;
-        }
+void SetValue(Key& key, const Value& value) { SetValue(key, Value(value)); }
+
+void SetValue(Key& key, Value&& value) {
+    std::size_t at = IndexedFind(key.index, key.values, ValueName, value.name);
+    if (at < key.values.size()) {
+        key.values[at].type = value.type;
+        key.values[at].data = std::move(value.data);
+        return;
     }
-    key.values.push_back(value);
+    key.values.push_back(std::move(value));
 }
 
-bool IsUnreadable(std::string_view text, const Document& document) {
-    if (document.hasHeader || !document.keys.empty()) return false;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return true;
-    }
-    return false;
+bool IsUnreadable(const Document& document) {
+    return !document.hasHeader && document.keys.empty() && document.unreadableLines > 0;
 }
-
-Document Load(const std::string& path) {
-    std::string text;
-    if (!ReadFile(path, text)) return Document{};
-    return Parse(text);
-}
-
-bool Save(const std::string& path, const std::vector<Change>& changes) {
-    MakeParentDirectories(path);
-    std::string lockPath = path + ".lock";
-    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd < 0) return false;
-    while (::flock(lockFd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            ::close(lockFd);
-            return false;
-        }
-    }
-    bool ok = false;
-    std::string text;
-    bool existed = ReadFile(path, text);
-    Document document = Parse(text);
-    if (existed && IsUnreadable(text, document)) {
-        std::string bad = path + ".bad";
-        if (::rename(path.c_str(), bad.c_str()) != 0) {
-            ::flock(lockFd, LOCK_UN);
-            ::close(lockFd);
-            return false;
-        }
-        document = Document{};
-    }
-    for (const Change& change : changes) {
-        Key& key = FindOrAddKey(document, change.keyPath);
-        for (const Value& value : change.values) SetValue(key, value);
-    }
-    std::string out = Serialize(document);
-    std::string temp = path + ".tmp." + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        bool written = WriteAll(fd, out) && ::fsync(fd) == 0;
-        written = (::close(fd) == 0) && written;
-        if (written && ::rename(temp.c_str(), path.c_str()) == 0) {
-            ok = true;
-        } else {
-            ::unlink(temp.c_str());
-        }
-    }
-    ::flock(lockFd, LOCK_UN);
-    ::close(lockFd);
-    return ok;
-}
-
-namespace testing {
-void FailWriteAfter(long bytes) { g_failWriteAfter = bytes; }
-}  // namespace testing
 
 }  // namespace plat::registry

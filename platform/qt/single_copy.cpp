@@ -37,7 +37,9 @@ constexpr int kAnswerMs = 5000;
 
 std::map<QString, QLocalServer*> g_servers;  // by socket name
 std::map<QString, std::unique_ptr<QLocalSocket>> g_connections;
-std::map<std::pair<QString, std::uint32_t>, WindowObject*> g_proxies;
+// Proxies stand for windows of another process; they are never destroyed
+// as windows, so the table owns them for the life of the program.
+std::map<std::pair<QString, std::uint32_t>, std::unique_ptr<WindowObject>> g_proxies;
 std::map<QLocalSocket*, bool> g_busy;
 
 QString ServerName(const std::u16string& className) {
@@ -230,16 +232,20 @@ QByteArray Payload(quint8 op, const std::function<void(QDataStream&)>& fill = {}
 WindowObject* ProxyFor(const QString& name, std::uint32_t id, const std::u16string& className) {
     auto key = std::make_pair(name, id);
     auto it = g_proxies.find(key);
-    if (it != g_proxies.end() && qtb::IsLive(it->second)) {
-        return it->second;
+    if (it != g_proxies.end() && qtb::IsLive(it->second.get())) {
+        return it->second.get();
     }
-    auto* w = new WindowObject;
+    if (it != g_proxies.end()) {
+        (void)it->second.release();  // no longer live: whoever ended it freed it
+    }
+    auto proxy = std::make_unique<WindowObject>();
+    WindowObject* w = proxy.get();
     w->kind = WindowKind::Proxy;
     w->className = className;
     w->server = name;
     w->remoteId = id;
     qtb::Register(w);
-    g_proxies[key] = w;
+    g_proxies[key] = std::move(proxy);
     return w;
 }
 

@@ -99,10 +99,10 @@ TEST(RegistryFileSyntax, ReadsTheExportFormat) {
 
 TEST(RegistryFileSyntax, RecognisesAFileWithNothingReadable) {
     const std::string garbage = "\x01\x02 not a registry\nat all\n";
-    EXPECT_TRUE(plat::registry::IsUnreadable(garbage, plat::registry::Parse(garbage)));
+    EXPECT_TRUE(plat::registry::IsUnreadable(plat::registry::Parse(garbage)));
     const std::string headerOnly = "Windows Registry Editor Version 5.00\n";
-    EXPECT_FALSE(plat::registry::IsUnreadable(headerOnly, plat::registry::Parse(headerOnly)));
-    EXPECT_FALSE(plat::registry::IsUnreadable("\n  \n", plat::registry::Parse("\n  \n")));
+    EXPECT_FALSE(plat::registry::IsUnreadable(plat::registry::Parse(headerOnly)));
+    EXPECT_FALSE(plat::registry::IsUnreadable(plat::registry::Parse("\n  \n")));
 }
 
 class RegistryStore : public ::testing::Test {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "platform/window.h"
 #include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
+#include "platform/common/registry_file.h"
 #include "support/temp_registry.h"
 
 namespace {
@@ -216,4 +218,132 @@ TEST_F(Settings, WritesCarryTheirTypesAndSizes) {
     std::string file = registry.Read();
     EXPECT_NE(file.find("\"Bookmarks\"=hex:04,00,00,00"), std::string::npos);
     EXPECT_NE(file.find("\"SearchString\"=hex:78,79,7a,00"), std::string::npos);
+}
+
+// Values of any type and size, read by every typed read: each read stays
+// inside the value (checked by the sanitizers) and gives the value's text.
+TEST_F(Settings, TypedReadsStayInsideValuesOfAnySize) {
+    const std::vector<int> types = {REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, 0x1234};
+    for (int type : types) {
+        for (std::uint32_t size : {0u, 1u, 2u, 3u, 4u, 5u, 33u, 34u, 35u, 62u, 63u, 64u, 65u}) {
+            SCOPED_TRACE("type " + std::to_string(type) + ", " + std::to_string(size) + " bytes");
+            // "A" as UTF-16 units (41,00,41,00,...): an odd size ends inside a unit.
+            std::string bytes;
+            for (std::uint32_t i = 0; i < size; ++i) bytes.push_back(i % 2 == 0 ? 'A' : '\0');
+            char prefix[16];
+            std::snprintf(prefix, sizeof prefix, "hex(%x):", type);
+            std::string values;
+            for (const char* name : {"FontName", "SearchString", "Flags", "Lesson", "FontSize"}) {
+                values += std::string("\"") + name + "\"=" + prefix + HexOf(bytes) + "\n";
+            }
+            WriteBook(values);
+            ClearAppState();
+            AppState.Instance = &module;
+            LoadSettings();
+            const std::size_t units = (size + 1) / 2;
+            EXPECT_EQ(std::u16string(AppState.Font.FontName),
+                      std::u16string(std::min<std::size_t>(units, 31), u'A'));
+            EXPECT_STREQ(reinterpret_cast<const char*>(AppState.SearchString), size ? "A" : "");
+            char16_t* text = ReadString(u"FontName");
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(std::u16string(text), std::u16string(units, u'A'));
+            plat::Free(text);
+            std::uint32_t got = 0;
+            std::uint8_t* raw = ReadBinary(u"Flags", nullptr, &got);
+            EXPECT_EQ(got, size);
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(raw), got), bytes);
+            plat::Free(raw);
+            plat::Free(ReadBytes(u"Lesson"));
+            ReadSetting(u"FontSize", 0);
+            SaveSettingsAndQuit();
+            EXPECT_EQ(QuitCode(), 0);
+        }
+    }
+}
+
+TEST_F(Settings, AFailedSaveSaysWhyAndTheExitFails) {
+    WriteBook("\"Lesson\"=dword:00000009\n");
+    const std::string before = registry.Read();
+    LoadSettings();
+    AppState.Lesson = 12;
+    plat::registry::testing::FailWriteAfter(10);
+    ::testing::internal::CaptureStderr();
+    SaveSettingsAndQuit();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    plat::registry::testing::FailWriteAfter(-1);
+    EXPECT_EQ(QuitCode(), 1);
+    EXPECT_NE(said.find(registry.path()), std::string::npos) << said;
+    EXPECT_NE(said.find("No space left on device"), std::string::npos) << said;
+    EXPECT_EQ(registry.Read(), before);
+}
+
+// A run reads the file once and writes it once, all values in that write;
+// nothing is written at start.
+TEST_F(Settings, ARunParsesTheFileOnceAndWritesItOnce) {
+    registry.Write(kHeader + "[HKEY_CURRENT_USER\\software\\Quillmark]\n\"FullScreen\"=dword:0\n\n" +
+                   kBookSection + "\"FontName\"=\"David CLM\"\n\"Flags\"=\"255\"\n");
+    const std::string before = registry.Read();
+    const long parses = plat::registry::testing::ParseCount();
+    const long writes = plat::registry::testing::WriteCount();
+    ReadDword(kSharedKey, u"IgnoreActivate", 0);
+    ReadDword(kSharedKey, u"FullScreen", 0);
+    LoadSettings();
+    EXPECT_EQ(registry.Read(), before);  // no Program Path written at start
+    AppState.Lesson = 40;
+    SaveSettingsAndQuit();
+    EXPECT_EQ(plat::registry::testing::ParseCount() - parses, 1);
+    EXPECT_EQ(plat::registry::testing::WriteCount() - writes, 1);
+    const std::string text = registry.Read();
+    for (const char* expected : {"\"Program Path\"=", "\"Lesson\"=dword:00000028",
+                                 "\"FontName\"=\"David CLM\"", "\"Flags\"=dword:000000ff"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
+}
+
+TEST_F(Settings, ExtremeFontSizesAreUsedInRangeAndStoredAsTheyWere) {
+    struct Case {
+        const char* stored;
+        std::int32_t used;
+    };
+    for (const Case& c : {Case{"7fffffff", 1000}, Case{"80000000", -1000}, Case{"00000012", 18},
+                          Case{"fffffff4", -12}}) {
+        SCOPED_TRACE(c.stored);
+        WriteBook(std::string("\"FontSize\"=dword:") + c.stored + "\n");
+        ClearAppState();
+        AppState.Instance = &module;
+        LoadSettings();
+        EXPECT_EQ(AppState.Font.FontSize, c.used);
+        SaveSettingsAndQuit();
+        EXPECT_NE(registry.Read().find(std::string("\"FontSize\"=dword:") + c.stored),
+                  std::string::npos);
+        // A size the reader chose is stored.
+        LoadSettings();
+        AppState.Font.FontSize = 24;
+        SaveSettingsAndQuit();
+        EXPECT_NE(registry.Read().find("\"FontSize\"=dword:00000018"), std::string::npos);
+        QuitCode();
+    }
+}
+
+// Memory running out at any allocation of the start: every later save, the
+// window's own at its destruction included, leaves the stored values alone.
+TEST_F(Settings, RunningOutOfMemoryAnywhereInTheLoadKeepsTheStoredValues) {
+    const std::string values = "\"FontName\"=\"David CLM\"\n\"SearchString\"=hex:61,62,00\n"
+                               "\"Flags\"=\"255\"\n\"FontSize\"=\"12\"\n\"Lesson\"=dword:00000009\n";
+    for (long successes = 0; successes < 8; ++successes) {
+        SCOPED_TRACE(successes);
+        WriteBook(values);
+        plat::headless::Reset();
+        ClearAppState();
+        AppState.Instance = &module;
+        plat::testing::FailAllocationsAfter(successes);
+        LoadSettings();
+        const bool failed = plat::testing::RefusedAllocations() > 0;
+        plat::testing::ResetAllocationFailure();
+        SaveSettingsAndQuit();
+        QuitCode();
+        if (!failed) break;  // the whole load fitted: nothing more to try
+        const std::string text = registry.Read();
+        EXPECT_NE(text.find(values), std::string::npos) << text;
+    }
 }

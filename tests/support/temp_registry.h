@@ -27,8 +27,9 @@ public:
     const std::string& path() const { return path_; }
     const std::string& folder() const { return folder_; }
 
-    void Write(const std::string& text) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    void Write(const std::string& text) const { WriteTo(path_, text); }
+    static void WriteTo(const std::string& path, const std::string& text) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << text;
     }
     std::string Read() const { return ReadFile(path_); }
