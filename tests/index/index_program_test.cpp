@@ -39,6 +39,10 @@ protected:
         plat::testing::SetTimeZoneStandardName(u"GMT Standard Time");
         plat::AddResourceTable(&module, UiResourceTable());
         plat::AddResourceTable(&module, BookResourceTable());
+        // A font already chosen: no first-run font dialog before the index.
+        registry.Write("Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
+                       "\"FontName\"=\"David CLM\"\n");
     }
     void TearDown() override {
         plat::testing::ClearTimeOverrides();
