@@ -25,80 +25,25 @@ bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::RadioButton || kind == ControlKind::CheckBox;
 }
 
-LResult ListMessage(Window c, std::uint32_t message, WParam wParam, LParam lParam) {
-    int count = int(c->list.size());
-    int index = int(std::intptr_t(wParam));
-    switch (message) {
-        case LB_ADDSTRING: {
-            std::u16string text = TextFrom(lParam);
-            if (c->style & LBS_SORT) {
-                auto at = std::upper_bound(c->list.begin(), c->list.end(), text,
-                                           [](const std::u16string& t, const ListItem& item) {
-                                               return t < item.text;
-                                           });
-                auto inserted = c->list.insert(at, ListItem{text, 0});
-                return LResult(inserted - c->list.begin());
-            }
-            c->list.push_back(ListItem{text, 0});
-            return count;
-        }
-        case LB_INSERTSTRING: {
-            if (index < 0 || index > count) index = count;
-            c->list.insert(c->list.begin() + index, ListItem{TextFrom(lParam), 0});
-            return index;
-        }
-        case LB_DELETESTRING:
-            if (index < 0 || index >= count) return LB_ERR;
-            c->list.erase(c->list.begin() + index);
-            if (c->selection >= int(c->list.size())) c->selection = -1;
-            return LResult(c->list.size());
-        case LB_RESETCONTENT:
-            c->list.clear();
-            c->selection = -1;
-            return 0;
-        case LB_SETCURSEL:
-            if (index < 0 || index >= count) {
-                c->selection = -1;
-                return index == -1 ? 0 : LB_ERR;
-            }
-            c->selection = index;
-            return index;
-        case LB_GETCURSEL:
-            return c->selection < 0 ? LB_ERR : c->selection;
-        case LB_GETCOUNT:
-            return count;
-        case LB_GETTEXT:
-            if (index < 0 || index >= count) return LB_ERR;
-            return CopyText(c->list[index].text, reinterpret_cast<char16_t*>(lParam),
-                            int(c->list[index].text.size()) + 1);
-        case LB_GETTEXTLEN:
-            if (index < 0 || index >= count) return LB_ERR;
-            return LResult(c->list[index].text.size());
-        case LB_FINDSTRINGEXACT: {
-            std::u16string text = TextFrom(lParam);
-            int start = index < 0 ? -1 : index;
-            for (int k = 1; k <= count; ++k) {
-                int i = (start + k) % count;
-                if (U16EqualNoCase(c->list[i].text, text)) return i;
-            }
-            return LB_ERR;
-        }
-        case LB_SETITEMDATA:
-            if (index < 0 || index >= count) return LB_ERR;
-            c->list[index].data = lParam;
-            return 0;
-        case LB_GETITEMDATA:
-            if (index < 0 || index >= count) return LB_ERR;
-            return c->list[index].data;
-        default:
-            return 0;
-    }
-}
-
 Window Control(Window dialog, int id) { return GetDlgItem(dialog, id); }
 
 void NotifyDialog(Window dialog, Window control, std::uint16_t code) {
     SendMessage(dialog, WM_COMMAND, MakeWParam(std::uint16_t(control->id), code), LParam(control));
+}
+
+constexpr std::uint32_t kMultiline = 0x0004;  // ES_MULTILINE
+
+// An edit box's messages; a single-line box reports every change of its
+// text with EN_CHANGE, a multi-line one does not report text the program
+// sets.
+LResult EditMessage(Window c, std::uint32_t message, WParam wParam, LParam lParam) {
+    bool changed = false;
+    const LResult result = rules::EditBoxMessage(c->edit, message, wParam, lParam, &changed);
+    const bool quiet = message == WM_SETTEXT && (c->style & kMultiline) != 0;
+    if (changed && !quiet && IsWindow(c->parent)) {
+        NotifyDialog(c->parent, c, EN_CHANGE);
+    }
+    return result;
 }
 
 }  // namespace
@@ -106,8 +51,11 @@ void NotifyDialog(Window dialog, Window control, std::uint16_t code) {
 namespace headless {
 
 LResult ControlMessage(Window c, std::uint32_t message, WParam wParam, LParam lParam) {
-    if (c->control == ControlKind::ListBox && message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) {
-        return ListMessage(c, message, wParam, lParam);
+    if (c->control == ControlKind::ListBox && rules::IsListBoxMessage(message)) {
+        return rules::ListBoxMessage(c->listBox, message, wParam, lParam);
+    }
+    if (c->control == ControlKind::EditBox && rules::IsEditBoxMessage(message)) {
+        return EditMessage(c, message, wParam, lParam);
     }
     switch (message) {
         case WM_SETTEXT:
@@ -160,14 +108,18 @@ void ClickControl(Window dialog, int id) {
 void SelectListItem(Window dialog, int id, int index) {
     Window c = Control(dialog, id);
     if (c == nullptr || c->control != ControlKind::ListBox) return;
-    ListMessage(c, LB_SETCURSEL, WParam(index), 0);
+    rules::ListBoxMessage(c->listBox, LB_SETCURSEL, WParam(index), 0);
     NotifyDialog(dialog, c, LBN_SELCHANGE);
 }
 
 void TypeText(Window dialog, int id, const std::u16string& text) {
     Window c = Control(dialog, id);
     if (c == nullptr) return;
-    c->title = text;
+    if (c->control == ControlKind::EditBox) {
+        rules::EditSetText(c->edit, text);
+    } else {
+        c->title = text;
+    }
     NotifyDialog(dialog, c, EN_CHANGE);
 }
 
@@ -192,8 +144,7 @@ LResult SendDlgItemMessage(Window dialog, int id, std::uint32_t message, WParam 
 bool SetDlgItemText(Window dialog, int id, const char16_t* text) {
     Window c = GetDlgItem(dialog, id);
     if (c == nullptr) return false;
-    c->title = text ? text : u"";
-    return true;
+    return SendMessage(c, WM_SETTEXT, 0, LParam(text != nullptr ? text : u"")) != 0;
 }
 
 int GetDlgItemText(Window dialog, int id, char16_t* buffer, int capacity) {
@@ -202,7 +153,7 @@ int GetDlgItemText(Window dialog, int id, char16_t* buffer, int capacity) {
         if (buffer != nullptr && capacity > 0) buffer[0] = 0;
         return 0;
     }
-    return int(CopyText(c->title, buffer, capacity));
+    return int(SendMessage(c, WM_GETTEXT, WParam(std::max(capacity, 0)), LParam(buffer)));
 }
 
 bool CheckRadioButton(Window dialog, int firstId, int lastId, int checkId) {

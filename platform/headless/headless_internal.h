@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/control_rules.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/headless/headless.h"
@@ -54,11 +55,6 @@ struct MenuObject {
 
 enum class WindowKind { TopLevel, Bar, Dialog, Control };
 
-struct ListItem {
-    std::u16string text;
-    std::intptr_t data = 0;
-};
-
 struct WindowObject {
     WindowKind kind = WindowKind::TopLevel;
     bool alive = true;
@@ -74,7 +70,7 @@ struct WindowObject {
     bool visible = false;
     bool invalid = false;
     bool eraseNeeded = false;
-    ScrollInfo scroll;
+    rules::ScrollBarState scroll;
     // Bars.
     headless::BarInfo bar;
     // Dialogs.
@@ -85,8 +81,8 @@ struct WindowObject {
     // Controls.
     ControlKind control = ControlKind::StaticText;
     int id = -1;
-    std::vector<ListItem> list;
-    int selection = -1;
+    rules::ListBoxState listBox;
+    rules::EditBoxState edit;
     bool checked = false;
     bool enabled = true;
     Font font = nullptr;

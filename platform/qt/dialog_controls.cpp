@@ -21,8 +21,6 @@ constexpr std::uint32_t WS_DISABLED = 0x08000000u;
 constexpr std::uint32_t SS_CENTER = 0x0001;
 constexpr std::uint32_t SS_RIGHT = 0x0002;
 constexpr std::uint32_t kMultiline = 0x0004;  // ES_MULTILINE
-constexpr std::uint32_t EM_GETSEL = 0x00B0;
-constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr std::uint32_t ODS_SELECTED = 0x0001;
 constexpr std::uint32_t ODS_FOCUS = 0x0010;
 
@@ -112,23 +110,6 @@ QWidget* NewStaticText(const DialogItemTemplate& item, QWidget* parent) {
     }
     label->setAlignment(align | Qt::AlignTop);
     return label;
-}
-
-QWidget* NewListBox(WindowObject* c, QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [c](int) {
-        if (IsLive(c) && !c->control->notifyGuard && (c->control->style & LBS_NOTIFY)) {
-            Notify(c, LBN_SELCHANGE);
-        }
-    });
-    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [c](QListWidgetItem*) {
-        if (IsLive(c) && (c->control->style & LBS_NOTIFY)) {
-            Notify(c, LBN_DBLCLK);
-        }
-    });
-    return list;
 }
 
 // The widget of a control, its signals connected to notifications.
