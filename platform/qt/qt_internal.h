@@ -5,11 +5,14 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QRawFont>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
@@ -64,6 +67,10 @@ struct FontObject {
     std::unique_ptr<QFontMetrics> metrics;
     std::vector<QRawFont> faces;
     std::array<std::unique_ptr<Glyph[]>, 256> pages;
+    // Text boxes already drawn on a plain background, by what decides their
+    // pixels (text, box size, format, colours): a repaint copies them.
+    QHash<QString, QImage> drawnBoxes;
+    qsizetype drawnBoxBytes = 0;
 
     const Glyph& Lookup(char16_t c);
     int Advance(char16_t c) { return Lookup(c).advance; }
@@ -179,6 +186,19 @@ struct DcObject {
     Colour backColour = 0xFFFFFF;
     int backMode = OPAQUE;
     Brush brush = nullptr;
+
+    // A drawing batch (BeginDrawing .. EndDrawing): one painter shared by
+    // every primitive, and the area they changed, shown once at the end.
+    int batchDepth = 0;
+    std::unique_ptr<QPainter> batchPainter;
+    QImage* batchImage = nullptr;
+    QRect batchTouched;
+    // Within a batch: the part of the picture known to be one plain colour
+    // (filled and not drawn on since), where text boxes can be copied in.
+    QRegion plain;
+    QColor plainColour;
+
+    ~DcObject();
 };
 
 }  // namespace plat
