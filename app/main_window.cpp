@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"

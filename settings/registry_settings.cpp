@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/host.h"
 #include "platform/memory.h"
@@ -95,24 +94,6 @@ void DeleteOutlineBitmaps() {
 // released, once.
 void SaveViewPosition() {
     if (AppState.View != nullptr) WriteDword(u"LastPosition", AppState.View->topLine);
-}
-
-void ReleaseView() {
-    if (AppState.View != nullptr) {
-        DestroyArticleView(AppState.View, 1);
-        AppState.View = nullptr;
-    }
-}
-
-// The bookmarks' part of the load and the save.
-void LoadBookmarkList() {
-    AppState.BookmarkList = nullptr;
-    AppState.BookmarkCount = 0;
-    LoadBookmarks();
-}
-void SaveAndFreeBookmarkList() {
-    if (g_settingsLoaded) SaveBookmarks();
-    FreeBookmarks();
 }
 
 void WriteLoadedSettings();
@@ -251,18 +232,16 @@ void LoadSettings() {
     AppState.Lesson = LessonNumber(ReadSetting(u"Lesson", 0));
 
     LoadOutlineBitmaps();
-    LoadBookmarkList();
     g_settingsLoaded = true;
 }
 
-void SaveSettingsAndQuit() {
+bool SettingsLoaded() { return g_settingsLoaded; }
+
+void SaveSettings() {
     DeleteOutlineBitmaps();
     if (g_settingsLoaded) {
         WriteLoadedSettings();
     }
-    ReleaseView();
-    SaveAndFreeBookmarkList();
-    plat::PostQuitMessage(0);
 }
 
 namespace {

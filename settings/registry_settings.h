@@ -29,5 +29,11 @@ int WriteString(const char16_t* valueName, const char16_t* text);
 int WriteByteString(const char16_t* valueName, const std::uint8_t* text);
 int WriteBinary(const char16_t* valueName, const std::uint8_t* bytes, std::uint32_t count);
 
+// The per-book settings (and the outline bitmaps) at start.
 void LoadSettings();
-void SaveSettingsAndQuit();
+// True once LoadSettings ran: only then are settings written back.
+bool SettingsLoaded();
+// At exit: the outline bitmaps released and the loaded settings written
+// (the view's top line as LastPosition). The whole exit, with the
+// bookmarks and the view, is the shell's SaveSettingsAndQuit.
+void SaveSettings();
