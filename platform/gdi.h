@@ -73,6 +73,18 @@ bool FillRect(Dc dc, const Rect& rect, Brush brush);
 bool Rectangle(Dc dc, int left, int top, int right, int bottom);
 bool RoundRect(Dc dc, int left, int top, int right, int bottom, int width, int height);
 
+// Brushes of one colour and pens (one pixel wide for widths 0 and 1) that
+// outline shapes in place of the default black pen. The caller deletes what
+// it creates, after selecting the previous object back.
+struct PenObject;
+using Pen = PenObject*;
+constexpr int PS_SOLID = 0;
+Brush CreateSolidBrush(Colour colour);
+void DeleteBrush(Brush brush);  // stock brushes are ignored
+Pen CreatePen(int style, int width, Colour colour);
+Pen SelectPen(Dc dc, Pen pen);  // returns the previous pen; null: the default black pen
+void DeletePen(Pen pen);
+
 // Bitmaps (monochrome or colour) from the module's resources.
 Bitmap LoadBitmap(const Module* module, std::uint16_t id);
 void DeleteBitmap(Bitmap bitmap);

@@ -48,6 +48,8 @@ struct DrawOp {
     int backMode = OPAQUE;
     LogFont font;           // Text: the selected font
     int brush = -1;         // Fill, Rectangle, RoundRect: stock brush index, -1 other
+    Colour brushColour = 0;  // Fill, Rectangle, RoundRect: colour of a solid brush
+    Colour penColour = 0;    // Rectangle, RoundRect: colour of the outline
     std::uint16_t bitmapId = 0;  // Blit: resource id of the copied bitmap
 };
 
@@ -115,6 +117,15 @@ void ClickControl(Window dialog, int id);
 void SelectListItem(Window dialog, int id, int index);
 // Types text into an edit box and sends WM_COMMAND (id, EN_CHANGE).
 void TypeText(Window dialog, int id, const std::u16string& text);
+// Types characters into an edit box as a keyboard does: each goes to the
+// dialog procedure first as WM_CHAR (character, the box); when the procedure
+// does not take it, it replaces the box's selection (within the text limit)
+// and the box sends EN_CHANGE.
+void TypeKeys(Window dialog, int id, const std::u16string& text);
+// Presses VK_BACK or VK_DELETE in an edit box: WM_KEYDOWN (key, the box) to
+// the dialog procedure first; when not taken, the box deletes the selection
+// or the character before (Backspace) or after (Delete) the caret.
+void PressEditKey(Window dialog, int id, std::uint32_t key);
 // The SHInitDialog flags a dialog received (0 when none).
 std::uint32_t InitDialogFlags(Window dialog);
 

@@ -123,6 +123,35 @@ void TypeText(Window dialog, int id, const std::u16string& text) {
     NotifyDialog(dialog, c, EN_CHANGE);
 }
 
+void TypeKeys(Window dialog, int id, const std::u16string& text) {
+    for (char16_t ch : text) {
+        Window c = Control(dialog, id);
+        if (c == nullptr || c->control != ControlKind::EditBox) return;
+        if (SendMessage(dialog, WM_CHAR, WParam(ch), LParam(c)) != 0) continue;
+        rules::EditReplaceSelection(c->edit, std::u16string(1, ch));
+        NotifyDialog(dialog, c, EN_CHANGE);
+    }
+}
+
+void PressEditKey(Window dialog, int id, std::uint32_t key) {
+    Window c = Control(dialog, id);
+    if (c == nullptr || c->control != ControlKind::EditBox) return;
+    if (SendMessage(dialog, WM_KEYDOWN, WParam(key), LParam(c)) != 0) return;
+    rules::EditSelection& selection = c->edit.selection;
+    const int n = int(c->edit.text.size());
+    if (selection.anchor == selection.caret) {
+        if (key == VK_BACK && selection.caret > 0) {
+            selection.anchor = selection.caret - 1;
+        } else if (key == VK_DELETE && selection.caret < n) {
+            selection.anchor = selection.caret + 1;
+        } else {
+            return;
+        }
+    }
+    rules::EditReplaceSelection(c->edit, std::u16string());
+    NotifyDialog(dialog, c, EN_CHANGE);
+}
+
 }  // namespace headless
 
 Window GetDlgItem(Window dialog, int id) {

@@ -22,7 +22,12 @@ struct FontObject {
 };
 
 struct BrushObject {
-    int stock = WHITE_BRUSH;
+    int stock = WHITE_BRUSH;  // -1 for a solid brush of `colour`
+    Colour colour = 0x00FFFFFF;
+};
+
+struct PenObject {
+    Colour colour = 0;
 };
 
 struct BitmapObject {
@@ -37,6 +42,7 @@ struct DcObject {
     int width = 0, height = 0;
     Font font = nullptr;
     Brush brush = nullptr;
+    Pen pen = nullptr;  // none: the default black pen
     Bitmap bitmap = nullptr;
     Colour textColour = 0;
     Colour backColour = 0x00FFFFFF;

@@ -729,7 +729,7 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
     DcPainter painter(dc, image);
     QPainter& p = *painter;
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(Qt::black, 0));
+    p.setPen(QPen(dc->pen != nullptr ? dc->pen->colour : QColor(Qt::black), 0));
     p.setBrush(brush->hollow ? QBrush(Qt::NoBrush) : QBrush(brush->colour));
     QRect outline(left, top, right - left - 1, bottom - top - 1);
     if (rx <= 0 || ry <= 0) {
@@ -746,6 +746,27 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
 }
 
 }  // namespace
+
+Brush CreateSolidBrush(Colour colour) { return new BrushObject{qtb::ToQColor(colour), false, false}; }
+
+void DeleteBrush(Brush brush) {
+    if (brush != nullptr && !brush->stock) {
+        delete brush;
+    }
+}
+
+Pen CreatePen(int, int, Colour colour) { return new PenObject{qtb::ToQColor(colour)}; }
+
+Pen SelectPen(Dc dc, Pen pen) {
+    if (dc == nullptr) {
+        return nullptr;
+    }
+    Pen previous = dc->pen;
+    dc->pen = pen;
+    return previous;
+}
+
+void DeletePen(Pen pen) { delete pen; }
 
 bool Rectangle(Dc dc, int left, int top, int right, int bottom) {
     return Shape(dc, left, top, right, bottom, 0, 0);

@@ -58,9 +58,16 @@ QWidget* NewListBox(WindowObject* c, QWidget* parent) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
     c->control->listBox.sorted = (c->control->style & LBS_SORT) != 0;
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [c](int row) {
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [c, list](int row) {
         if (!IsLive(c) || c->control->notifyGuard) {
             return;
+        }
+        // A mouse press makes the row current before it selects it; the
+        // procedure asks for the selection as soon as it hears of the change.
+        if (row >= 0 && !list->item(row)->isSelected()) {
+            c->control->notifyGuard = true;
+            list->item(row)->setSelected(true);
+            c->control->notifyGuard = false;
         }
         c->control->listBox.selection = row;
         if (c->control->style & LBS_NOTIFY) {

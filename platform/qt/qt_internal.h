@@ -39,6 +39,11 @@ namespace plat {
 struct BrushObject {
     QColor colour;
     bool hollow = false;
+    bool stock = true;
+};
+
+struct PenObject {
+    QColor colour;
 };
 
 struct BitmapObject {
@@ -186,6 +191,7 @@ struct DcObject {
     Colour backColour = 0xFFFFFF;
     int backMode = OPAQUE;
     Brush brush = nullptr;
+    Pen pen = nullptr;  // none: the default black pen
 
     // A drawing batch (BeginDrawing .. EndDrawing): one painter shared by
     // every primitive, and the area they changed, shown once at the end.
