@@ -4,7 +4,6 @@
 
 #include "platform/memory.h"
 #include "platform/window.h"
-#include "settings/registry_settings.h"
 
 ApplicationState AppState;
 
@@ -33,7 +32,9 @@ void* AllocateOrAbort(std::size_t n) {
         g_outOfMemoryReported = true;
         plat::MessageBox(nullptr, u"There is not enough memory, aborting", u"Error",
                          MB_ICONERROR | MB_OK);
-        SaveSettingsAndQuit();
+        if (Shell.saveSettingsAndQuit != nullptr) {
+            Shell.saveSettingsAndQuit();
+        }
     }
     return nullptr;
 }

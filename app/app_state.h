@@ -1,6 +1,8 @@
-// The one global record of the running program, the shell globals beside it,
-// the option bits of its Flags word, and allocation that ends the program
-// when memory runs out.
+// The bottom of the engine: the one global record of the running program,
+// the shell globals beside it, the option bits of its Flags word, the hooks
+// through which lower layers reach the shell, and allocation that ends the
+// program when memory runs out. Every subsystem may include this; it
+// includes nothing of the engine.
 #pragma once
 
 #include <cstddef>
@@ -69,10 +71,34 @@ constexpr std::uint32_t TapPaging = 0x80000000;
 constexpr std::uint32_t Default = 0xD1140040;
 }  // namespace AppFlags
 
+// Paint options of the shell's repaint.
+constexpr int kPaintView = 0x001;
+constexpr int kPaintErase = 0x100;
+constexpr int kPaintAll = 0x1FF;
+
+// What the engine's lower layers ask of the shell (app/). The shell fills
+// this record (app/shell_hooks.cpp), so that no subsystem includes app/.
+struct ShellHooks {
+    // The orderly exit: settings and bookmarks saved, the view released,
+    // the quit message posted.
+    void (*saveSettingsAndQuit)();
+    // Paints the view (kPaint* options) and sets the scroll bar.
+    void (*repaintView)(plat::Window window, int options);
+    void (*updateScrollBar)(plat::Window window);
+    // A new lesson is on screen (the Bookmark item's check mark follows).
+    void (*lessonShown)();
+    // The menu that holds the check-marked items.
+    plat::Menu (*menuForChecks)();
+    // A switch of the maker's shared key, or its default.
+    std::int32_t (*readSharedSwitch)(const char16_t* name, std::int32_t defaultValue);
+};
+
+extern ShellHooks Shell;
+
 // Clears AppState (the first step of the entry point).
 void ClearAppState();
 
 // Allocates n bytes. When memory runs out: the message "There is not enough
-// memory, aborting" (caption "Error"), the settings saved, the quit message
-// posted, and nullptr returned; the caller abandons its operation.
+// memory, aborting" (caption "Error"), the shell's orderly exit, and nullptr
+// returned; the caller abandons its operation.
 void* AllocateOrAbort(std::size_t n);

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("Tovanel 1.84a\n");
+        std::printf("Tovanel %s\n", TOVANEL_VERSION);
         return 0;
     }
     plat::HostStatus status = plat::Initialise(argc, argv, true);

@@ -2,6 +2,7 @@
 
 #include "about/about_dialog.h"
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"

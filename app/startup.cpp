@@ -74,7 +74,7 @@ plat::Window CreateMainWindow(int showCommand) {
     if (TaskBarWindow != nullptr) {
         taskBarHidden = plat::ShowWindow(TaskBarWindow, SW_HIDE);
     }
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     ChooseLesson(0, AppState.TodayRequested != 0);
     RegisterMainClass(AppState.Instance, kClassName);
 

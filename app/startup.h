@@ -20,5 +20,11 @@ bool HandOverToRunningCopy();
 
 bool RegisterMainClass(const plat::Module* instance, const char16_t* className);
 
+// The per-book settings and the bookmarks, read at start.
+void LoadSettingsAndBookmarks();
+// The orderly exit: the settings written, the view released, the bookmarks
+// saved and freed, the quit message posted.
+void SaveSettingsAndQuit();
+
 // True for the command lines that ask for this week's lesson.
 bool IsTodayCommandLine(const char16_t* commandLine);

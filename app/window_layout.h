@@ -9,11 +9,6 @@
 
 struct ArticleView;
 
-// Paint options.
-constexpr int kPaintView = 0x001;
-constexpr int kPaintErase = 0x100;
-constexpr int kPaintAll = 0x1FF;
-
 void CreateMenuBar();
 void CreateViewAndLoad(plat::Window window);
 void ResizeView(plat::Window window, int width, int height);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "bookmarks/bookmarks.h"
-#include "index/index_stream.h"
+#include "format/index_stream.h"
 #include "platform/memory.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/window_layout.h"
 #include "bookmarks/menu_check.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -117,5 +116,6 @@ void ToggleBookmark(int isMarked) {
 }
 
 void UpdateBookmarkCheck(int setMode) {
-    SetMenuCheck(MenuForChecks(), setMode, Command::Bookmark, IsBookmarked());
+    plat::Menu menu = Shell.menuForChecks != nullptr ? Shell.menuForChecks() : nullptr;
+    SetMenuCheck(menu, setMode, Command::Bookmark, IsBookmarked());
 }

@@ -4,7 +4,6 @@
 
 #include "platform/time.h"
 #include "platform/unicode.h"
-#include "settings/registry_settings.h"
 
 const PortionCode PortionSchedule[kScheduleRows][kScheduleSaturdays] = {
     // Row 0
@@ -179,7 +178,7 @@ bool IsraelScheduleInUse() {
         plat::U16StartsWithNoCase(name, u"Jerusalem")) {
         return true;
     }
-    return ReadDword(kSharedKey, u"Israel", 0) != 0;
+    return Shell.readSharedSwitch != nullptr && Shell.readSharedSwitch(u"Israel", 0) != 0;
 }
 
 void ReadWeek(WeekReading& reading, AbsoluteDay day, std::uint32_t scheduleFlags) {

@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
-#include "index/index_stream.h"
+#include "format/index_stream.h"
 #include "platform/types.h"
 #include "view/article_view.h"
 

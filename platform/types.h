@@ -243,6 +243,7 @@ constexpr std::uint8_t HEBREW_CHARSET = 177;
 constexpr std::uint32_t MF_BYCOMMAND = 0x0000;
 constexpr std::uint32_t MF_UNCHECKED = 0x0000;
 constexpr std::uint32_t MF_CHECKED = 0x0008;
+constexpr std::uint32_t MF_BYPOSITION = 0x0400;
 constexpr std::uint32_t MFS_CHECKED = 0x0008;
 constexpr std::uint32_t MIIM_STATE = 0x0001;
 
@@ -271,7 +272,9 @@ constexpr std::uint16_t LBN_SELCHANGE = 1;
 constexpr std::uint16_t LBN_DBLCLK = 2;
 
 // Edit box messages and notifications.
+constexpr std::uint32_t EM_GETSEL = 0x00B0;
 constexpr std::uint32_t EM_SETSEL = 0x00B1;
+constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr std::uint32_t EM_LIMITTEXT = 0x00C5;
 constexpr std::uint16_t EN_CHANGE = 0x0300;
 

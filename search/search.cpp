@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
 #include "calendar/weekly_schedule.h"
@@ -301,7 +300,7 @@ void ShowSearchHit(ArticleView* view, std::uint16_t last, int hitLength) {
     }
     ScrollToTextOffset(view, last);
     if (AppState.MainWindow != nullptr) {
-        RepaintView(AppState.MainWindow, kPaintAll);
+        if (Shell.repaintView != nullptr) Shell.repaintView(AppState.MainWindow, kPaintAll);
     } else {
         PaintArticleView(view, 1);
     }

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr std::uint32_t EM_GETSEL = 0x00B0;
-constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr int kSipForceDown = 2;
 constexpr char16_t kSpace = u' ';
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/host.h"
 #include "platform/memory.h"
@@ -118,23 +117,6 @@ void SaveViewPosition() {
     if (AppState.View != nullptr) WriteDword(u"LastPosition", AppState.View->topLine);
 }
 
-void ReleaseView() {
-    if (AppState.View != nullptr) {
-        DestroyArticleView(AppState.View, 1);
-        AppState.View = nullptr;
-    }
-}
-
-// The bookmarks' part of the load and the save.
-void LoadBookmarkList() {
-    AppState.BookmarkList = nullptr;
-    AppState.BookmarkCount = 0;
-    LoadBookmarks();
-}
-// Writes the "Bookmarks" value; runs inside the one save of the settings.
-void SaveBookmarkList() { SaveBookmarks(); }
-void FreeBookmarkList() { FreeBookmarks(); }
-
 void WriteLoadedSettings();
 
 }  // namespace
@@ -237,7 +219,11 @@ int WriteBinary(const char16_t* valueName, const std::uint8_t* bytes, std::uint3
     return WriteValue(valueName, REG_BINARY, bytes, count);
 }
 
-void LoadSettings() {
+// Set while the loading runs, for the save that follows.
+void (*g_saveAlso)() = nullptr;
+
+void LoadSettings(void (*alsoLoad)(), void (*alsoSave)()) {
+    g_saveAlso = alsoSave;
     g_settingsLoaded = false;
     g_saved = false;
     g_loading = true;
@@ -272,32 +258,28 @@ void LoadSettings() {
     AppState.Lesson = LessonNumber(ReadSetting(u"Lesson", 0));
 
     LoadOutlineBitmaps();
-    LoadBookmarkList();
+    if (alsoLoad != nullptr) alsoLoad();
     g_loading = false;
     g_settingsLoaded = !g_loadFailed;
 }
 
-void SaveSettingsAndQuit() {
+bool SettingsLoaded() { return g_settingsLoaded; }
+
+int SaveSettings() {
     // Reached while the settings are read: memory ran out, and what was not
     // read yet must not be saved over.
     if (g_loading) g_loadFailed = true;
     DeleteOutlineBitmaps();
-    int exitCode = 0;
-    bool saving = !g_saved;
+    if (g_saved) {
+        return 0;
+    }
     g_saved = true;
-    if (saving) {
-        // Every value goes into one save of the file.
-        plat::RegBeginWrites();
-        if (!g_programPath.empty()) WriteString(u"Program Path", g_programPath.c_str());
-        if (g_settingsLoaded) WriteLoadedSettings();
-    }
-    ReleaseView();
-    FreeBookmarkList();
-    if (saving && plat::RegCommitWrites() != ERROR_SUCCESS) {
-        // The reason has gone to stderr; the exit says it failed.
-        exitCode = 1;
-    }
-    plat::PostQuitMessage(exitCode);
+    // Every value goes into one save of the file.
+    plat::RegBeginWrites();
+    if (!g_programPath.empty()) WriteString(u"Program Path", g_programPath.c_str());
+    if (g_settingsLoaded) WriteLoadedSettings();
+    // The reason of a failure has gone to stderr; the exit says it failed.
+    return plat::RegCommitWrites() == ERROR_SUCCESS ? 0 : 1;
 }
 
 namespace {
@@ -325,7 +307,7 @@ void WriteLoadedSettings() {
     if (AppState.Lesson != 0) {
         WriteDword(u"Lesson", AppState.Lesson);
     }
-    SaveBookmarkList();
+    if (g_saveAlso != nullptr) g_saveAlso();
 }
 
 }  // namespace

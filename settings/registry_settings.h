@@ -29,5 +29,16 @@ int WriteString(const char16_t* valueName, const char16_t* text);
 int WriteByteString(const char16_t* valueName, const std::uint8_t* text);
 int WriteBinary(const char16_t* valueName, const std::uint8_t* bytes, std::uint32_t count);
 
-void LoadSettings();
-void SaveSettingsAndQuit();
+// The per-book settings (and the outline bitmaps) at start, read from the
+// file once. `alsoLoad` reads what a higher layer keeps beside them (the
+// bookmarks) as part of the same load; `alsoSave` writes it in the exit's
+// save, and only when the whole load succeeded.
+void LoadSettings(void (*alsoLoad)() = nullptr, void (*alsoSave)() = nullptr);
+// True once LoadSettings ran to its end: only then are settings written back.
+bool SettingsLoaded();
+// At exit: the outline bitmaps released and "Program Path" with the loaded
+// settings (the view's top line as LastPosition) written in one save of the
+// file. Returns the exit code: 0, or 1 when the save failed (said on
+// stderr). Writes once; later calls only release. The whole exit, with the
+// view, is the shell's SaveSettingsAndQuit.
+int SaveSettings();

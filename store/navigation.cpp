@@ -1,8 +1,5 @@
 #include "store/navigation.h"
 
-#include "app/window_layout.h"
-#include "bookmarks/bookmarks.h"
-#include "bookmarks/menu_check.h"
 #include "calendar/weekly_schedule.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -49,8 +46,8 @@ int OpenLesson(plat::Window window, LessonNumber lesson, std::uint16_t position,
     }
     ShowText(view, text, length, true);
     view->topLine = position;
-    RepaintView(window, kPaintAll);
-    UpdateBookmarkCheck(kMenuCheckSet);
+    if (Shell.repaintView != nullptr) Shell.repaintView(window, kPaintAll);
+    if (Shell.lessonShown != nullptr) Shell.lessonShown();
     return 0;
 }
 
@@ -76,5 +73,5 @@ void LoadInitialLesson(plat::Window window) {
     SetBackLinkShown(view, AppState.PreviousLesson != 0);
     if (!ShowText(view, text, length, false)) return;
     view->topLine = AppState.LastPosition;
-    UpdateScrollBar(window);
+    if (Shell.updateScrollBar != nullptr) Shell.updateScrollBar(window);
 }

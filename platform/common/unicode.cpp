@@ -26,6 +26,23 @@ bool U16EqualNoCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+// Latin-1 capitals (but the multiplication sign) fold like ASCII ones.
+static char16_t FoldLatin1(char16_t c) {
+    return (c >= 0xC0 && c <= 0xDE && c != 0xD7) ? char16_t(c + 32) : FoldAscii(c);
+}
+
+int U16CompareNoCase(std::u16string_view a, std::u16string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t x = FoldLatin1(a[i]);
+        const char16_t y = FoldLatin1(b[i]);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 bool U16StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && U16EqualNoCase(text.substr(0, prefix.size()), prefix);
 }

@@ -15,25 +15,17 @@ constexpr int kMenuBarHeight = 26;
 
 }  // namespace
 
-std::int32_t CheckMenuItem(Menu menu, std::uint32_t itemId, std::uint32_t flags) {
-    if (menu == nullptr) return -1;
-    for (auto& item : menu->items) {
-        if (item.id == itemId && item.id != 0) {
-            std::int32_t previous = item.checked ? std::int32_t(MF_CHECKED) : 0;
-            item.checked = (flags & MF_CHECKED) != 0;
-            return previous;
-        }
-    }
-    return -1;
-}
-
 static MenuObject::Item* MenuItem(Menu menu, std::uint32_t itemId, bool byPosition) {
     if (menu == nullptr) return nullptr;
-    if (byPosition) return itemId < menu->items.size() ? &menu->items[itemId] : nullptr;
-    for (auto& item : menu->items) {
-        if (item.id == itemId && item.id != 0) return &item;
-    }
-    return nullptr;
+    const int at = rules::FindMenuItem(menu->items, itemId, byPosition);
+    return at >= 0 ? &menu->items[std::size_t(at)] : nullptr;
+}
+
+std::int32_t CheckMenuItem(Menu menu, std::uint32_t itemId, std::uint32_t flags) {
+    MenuObject::Item* item = MenuItem(menu, itemId, rules::ByPosition(flags));
+    // A separator has no check mark.
+    if (item == nullptr || item->id == 0) return -1;
+    return rules::ApplyMenuCheck(&item->checked, flags);
 }
 
 bool GetMenuItemInfo(Menu menu, std::uint32_t itemId, bool byPosition, MenuItemInfo* info) {

@@ -74,6 +74,8 @@ static Window NewControl(Window dialog, const DialogItemTemplate& item) {
     control->id = item.id == 0xFFFF ? -1 : item.id;
     control->style = item.style;
     control->title = item.text ? item.text : u"";
+    control->listBox.sorted = item.kind == ControlKind::ListBox && (item.style & LBS_SORT) != 0;
+    if (item.kind == ControlKind::EditBox) rules::EditSetText(control->edit, control->title);
     control->bitmapId = item.bitmapId;
     control->visible = true;
     int x = dialog->rect.left + item.x * kDialogUnit;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/control_rules.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/headless/headless.h"
@@ -60,11 +61,6 @@ struct MenuObject {
 
 enum class WindowKind { TopLevel, Bar, Dialog, Control };
 
-struct ListItem {
-    std::u16string text;
-    std::intptr_t data = 0;
-};
-
 struct WindowObject {
     WindowKind kind = WindowKind::TopLevel;
     bool alive = true;
@@ -80,7 +76,7 @@ struct WindowObject {
     bool visible = false;
     bool invalid = false;
     bool eraseNeeded = false;
-    ScrollInfo scroll;
+    rules::ScrollBarState scroll;
     // Bars.
     headless::BarInfo bar;
     // Dialogs.
@@ -91,16 +87,12 @@ struct WindowObject {
     // Controls.
     ControlKind control = ControlKind::StaticText;
     int id = -1;
-    std::vector<ListItem> list;
-    int selection = -1;
+    rules::ListBoxState listBox;
+    rules::EditBoxState edit;
     bool checked = false;
     bool enabled = true;
     Font font = nullptr;
     std::uint16_t bitmapId = 0;
-    // Edit boxes: the selection (caret at selEnd) and the text limit.
-    int selStart = 0;
-    int selEnd = 0;
-    int textLimit = 30000;
 };
 
 namespace headless {

@@ -494,25 +494,14 @@ void EndPaint(Window window, const PaintStruct* paint) {
     if (paint != nullptr) ReleaseDC(window, paint->dc);
 }
 
-int SetScrollInfo(Window window, int, const ScrollInfo& info, bool) {
-    if (!Alive(window)) return 0;
-    if (info.mask & SIF_RANGE) {
-        window->scroll.min = info.min;
-        window->scroll.max = info.max;
-    }
-    if (info.mask & SIF_PAGE) window->scroll.page = info.page;
-    if (info.mask & SIF_POS) window->scroll.pos = info.pos;
-    int low = window->scroll.min;
-    int high = std::max(low, window->scroll.max);
-    window->scroll.pos = std::clamp(window->scroll.pos, low, high);
-    return window->scroll.pos;
+int SetScrollInfo(Window window, int bar, const ScrollInfo& info, bool) {
+    if (!Alive(window) || bar != SB_VERT || !(window->style & WS_VSCROLL)) return 0;
+    return rules::ApplyScrollInfo(window->scroll, info);
 }
 
-bool GetScrollInfo(Window window, int, ScrollInfo* info) {
-    if (!Alive(window) || info == nullptr || !(window->style & WS_VSCROLL)) return false;
-    std::uint32_t mask = info->mask;
-    *info = window->scroll;
-    info->mask = mask;
+bool GetScrollInfo(Window window, int bar, ScrollInfo* info) {
+    if (!Alive(window) || bar != SB_VERT || info == nullptr || !(window->style & WS_VSCROLL)) return false;
+    rules::ReadScrollInfo(window->scroll, info);
     return true;
 }
 

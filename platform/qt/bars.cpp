@@ -19,7 +19,6 @@
 namespace plat {
 namespace {
 
-constexpr std::uint32_t MF_BYPOSITION = 0x0400;
 constexpr std::uint32_t TB_ADDBUTTONS = 0x0444;
 constexpr std::uint32_t TB_SETTOOLTIPS = 0x0451;
 constexpr std::uint16_t kNoImage = 0xFFFE;
@@ -171,15 +170,8 @@ MenuObject::Item* FindItem(Menu menu, std::uint32_t itemId, bool byPosition) {
     if (menu == nullptr) {
         return nullptr;
     }
-    if (byPosition) {
-        return itemId < menu->items.size() ? &menu->items[itemId] : nullptr;
-    }
-    for (MenuObject::Item& item : menu->items) {
-        if (item.id != 0 && item.id == itemId) {
-            return &item;
-        }
-    }
-    return nullptr;
+    const int at = rules::FindMenuItem(menu->items, itemId, byPosition);
+    return at >= 0 ? &menu->items[std::size_t(at)] : nullptr;
 }
 
 void ShowCheck(MenuObject::Item* item) {
@@ -259,12 +251,12 @@ LResult BarSend(WindowObject* bar, std::uint32_t message, WParam wParam, LParam 
 // ---- menus ---------------------------------------------------------------
 
 std::int32_t CheckMenuItem(Menu menu, std::uint32_t itemId, std::uint32_t flags) {
-    MenuObject::Item* item = FindItem(menu, itemId, (flags & MF_BYPOSITION) != 0);
+    MenuObject::Item* item = FindItem(menu, itemId, rules::ByPosition(flags));
+    // A separator has no check mark.
     if (item == nullptr || item->action == nullptr) {
         return -1;
     }
-    std::int32_t previous = item->checked ? std::int32_t(MF_CHECKED) : std::int32_t(MF_UNCHECKED);
-    item->checked = (flags & MF_CHECKED) != 0;
+    const std::int32_t previous = rules::ApplyMenuCheck(&item->checked, flags);
     ShowCheck(item);
     return previous;
 }

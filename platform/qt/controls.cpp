@@ -45,23 +45,17 @@ void EditWidget::setText(const QString& text) {
 }
 
 void EditWidget::setSelection(int start, int end) {
-    int n = int(text_.size());
-    if (start < 0) {
-        anchor_ = cursor_ = std::clamp(cursor_, 0, n);
-    } else {
-        if (end < 0) {
-            end = n;
-        }
-        anchor_ = std::clamp(start, 0, n);
-        cursor_ = std::clamp(end, 0, n);
-    }
+    const rules::EditSelection held =
+        rules::EditSelectionFor(start, end, int(text_.size()), rules::EditSelection{anchor_, cursor_});
+    anchor_ = held.anchor;
+    cursor_ = held.caret;
     update();
 }
 
 void EditWidget::replaceSelection(const QString& text) { insert(text); }
 
 void EditWidget::setMaxLength(int length) {
-    maxLength_ = length <= 0 ? 30000 : length;
+    maxLength_ = rules::EditLimitFor(length);
     if (text_.size() > maxLength_) {
         text_.truncate(maxLength_);
         cursor_ = std::min(cursor_, maxLength_);
@@ -228,9 +222,9 @@ void EditWidget::insert(const QString& text) {
     int a = selectionStart();
     int b = selectionEnd();
     QString piece = text;
-    int room = maxLength_ - (int(text_.size()) - (b - a));
+    const int room = rules::EditInsertRoom(maxLength_, int(text_.size()), rules::EditSelection{anchor_, cursor_});
     if (room < piece.size()) {
-        piece.truncate(std::max(room, 0));
+        piece.truncate(room);
     }
     if (piece.isEmpty() && a == b) {
         return;

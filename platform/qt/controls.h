@@ -64,7 +64,7 @@ private:
     QString text_;
     int cursor_ = 0;
     int anchor_ = 0;
-    int maxLength_ = 30000;
+    int maxLength_ = rules::kDefaultEditLimit;
     int scroll_ = 0;  // horizontal scroll of a single line, pixels
     bool multiline_ = false;
     bool border_ = false;

@@ -21,8 +21,6 @@ constexpr std::uint32_t WS_DISABLED = 0x08000000u;
 constexpr std::uint32_t SS_CENTER = 0x0001;
 constexpr std::uint32_t SS_RIGHT = 0x0002;
 constexpr std::uint32_t kMultiline = 0x0004;  // ES_MULTILINE
-constexpr std::uint32_t EM_GETSEL = 0x00B0;
-constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
 constexpr std::uint32_t ODS_SELECTED = 0x0001;
 constexpr std::uint32_t ODS_FOCUS = 0x0010;
 
@@ -122,33 +120,6 @@ QWidget* NewStaticText(const DialogItemTemplate& item, QWidget* parent) {
     }
     label->setAlignment(align | Qt::AlignTop);
     return label;
-}
-
-QWidget* NewListBox(WindowObject* c, QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [c, list](int row) {
-        if (!IsLive(c) || c->control->notifyGuard) {
-            return;
-        }
-        // A mouse press makes the row current before it selects it; the
-        // procedure asks for the selection as soon as it hears of the change.
-        if (row >= 0 && !list->item(row)->isSelected()) {
-            c->control->notifyGuard = true;
-            list->item(row)->setSelected(true);
-            c->control->notifyGuard = false;
-        }
-        if (c->control->style & LBS_NOTIFY) {
-            Notify(c, LBN_SELCHANGE);
-        }
-    });
-    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [c](QListWidgetItem*) {
-        if (IsLive(c) && (c->control->style & LBS_NOTIFY)) {
-            Notify(c, LBN_DBLCLK);
-        }
-    });
-    return list;
 }
 
 // The widget of a control, its signals connected to notifications.

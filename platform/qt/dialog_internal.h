@@ -31,7 +31,8 @@ bool RunModal(const std::function<bool()>& done);
 // A control of the dialog from its template item.
 WindowObject* CreateControl(WindowObject* dialog, const DialogItemTemplate& item, int groupStart,
                             const Module* module);
-// The list box messages.
+// A list box's widget, and the list box messages.
+QWidget* NewListBox(WindowObject* control, QWidget* parent);
 LResult ListMessage(WindowObject* control, std::uint32_t message, WParam wParam, LParam lParam);
 
 }  // namespace plat::qtb

@@ -1,8 +1,9 @@
-// The list box of dialogs: a list widget whose items keep the text the
-// program gave them (shown in stored order) and one number each.
+// The list box of dialogs. Its items, their numbers and the selection are
+// the shared list box record (platform/common/control_rules.h), which
+// answers the messages; the list widget shows the items (in stored order)
+// and the selection, and a selection the user makes goes back into the
+// record.
 #include <QListWidget>
-
-#include <algorithm>
 
 #include "platform/dialog.h"
 #include "platform/qt/dialog_internal.h"
@@ -11,131 +12,90 @@
 namespace plat::qtb {
 namespace {
 
-constexpr int kOriginalText = Qt::UserRole + 1;
-constexpr int kItemData = Qt::UserRole + 2;
-
 QListWidget* List(WindowObject* c) { return static_cast<QListWidget*>(c->widget.data()); }
 
-QString ItemText(QListWidgetItem* item) { return item->data(kOriginalText).toString(); }
+// Shows the record's selection in the widget.
+void ShowSelection(QListWidget* list, int selection) {
+    if (selection < 0 || selection >= list->count()) {
+        list->setCurrentRow(-1);
+        list->clearSelection();
+        return;
+    }
+    list->setCurrentRow(selection);
+    list->scrollToItem(list->item(selection));
+}
 
-QListWidgetItem* NewItem(const QString& text) {
-    auto* item = new QListWidgetItem(Shown(text));
-    item->setData(kOriginalText, text);
-    item->setData(kItemData, QVariant::fromValue<qlonglong>(0));
-    return item;
+// Makes the widget show what a message changed in the record. The
+// program's own changes are not reported to the dialog.
+void Mirror(WindowObject* c, const rules::ListBoxChange& change) {
+    const rules::ListBoxState& state = c->control->listBox;
+    QListWidget* list = List(c);
+    c->control->notifyGuard = true;
+    switch (change.kind) {
+    case rules::ListBoxChange::Inserted:
+        list->insertItem(change.index, Shown(ToQString(state.items[std::size_t(change.index)].text)));
+        break;
+    case rules::ListBoxChange::Deleted:
+        delete list->takeItem(change.index);
+        break;
+    case rules::ListBoxChange::Cleared:
+        list->clear();
+        break;
+    case rules::ListBoxChange::Selected:
+    case rules::ListBoxChange::None:
+        break;
+    }
+    if (change.kind != rules::ListBoxChange::None) {
+        ShowSelection(list, state.selection);
+    }
+    c->control->notifyGuard = false;
 }
 
 }  // namespace
 
-LResult ListMessage(WindowObject* c, std::uint32_t message, WParam wParam, LParam lParam) {
-    QListWidget* list = List(c);
-    int count = list->count();
-    auto index = [](WParam w) { return int(std::intptr_t(w)); };
-    switch (message) {
-    case LB_ADDSTRING:
-    case LB_INSERTSTRING: {
-        QString text = ToQString(reinterpret_cast<const char16_t*>(lParam));
-        int at = count;
-        if (message == LB_INSERTSTRING) {
-            int want = index(wParam);
-            at = want < 0 || want > count ? count : want;
-        } else if (c->control->style & LBS_SORT) {
-            at = 0;
-            while (at < count &&
-                   QString::compare(ItemText(list->item(at)), text, Qt::CaseInsensitive) <= 0) {
-                ++at;
-            }
+QWidget* NewListBox(WindowObject* c, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    c->control->listBox.sorted = (c->control->style & LBS_SORT) != 0;
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [c, list](int row) {
+        if (!IsLive(c) || c->control->notifyGuard) {
+            return;
         }
-        c->control->notifyGuard = true;
-        list->insertItem(at, NewItem(text));
-        c->control->notifyGuard = false;
-        return at;
-    }
-    case LB_DELETESTRING: {
-        int at = index(wParam);
-        if (at < 0 || at >= count) {
-            return LB_ERR;
-        }
-        c->control->notifyGuard = true;
-        delete list->takeItem(at);
-        c->control->notifyGuard = false;
-        return list->count();
-    }
-    case LB_RESETCONTENT:
-        c->control->notifyGuard = true;
-        list->clear();
-        c->control->notifyGuard = false;
-        return 0;
-    case LB_SETCURSEL: {
-        int at = index(wParam);
-        c->control->notifyGuard = true;
-        if (at < 0 || at >= count) {
-            list->setCurrentRow(-1);
-            list->clearSelection();
+        // A mouse press makes the row current before it selects it; the
+        // procedure asks for the selection as soon as it hears of the change.
+        if (row >= 0 && !list->item(row)->isSelected()) {
+            c->control->notifyGuard = true;
+            list->item(row)->setSelected(true);
             c->control->notifyGuard = false;
-            return LB_ERR;
         }
-        list->setCurrentRow(at);
-        list->scrollToItem(list->item(at));
-        c->control->notifyGuard = false;
-        return at;
-    }
-    case LB_GETCURSEL: {
-        int row = list->currentRow();
-        return row >= 0 && list->item(row)->isSelected() ? row : LB_ERR;
-    }
-    case LB_GETTEXT:
-    case LB_GETTEXTLEN: {
-        int at = index(wParam);
-        if (at < 0 || at >= count) {
-            return LB_ERR;
+        c->control->listBox.selection = row;
+        if (c->control->style & LBS_NOTIFY) {
+            Notify(c, LBN_SELCHANGE);
         }
-        std::u16string text = ToU16(ItemText(list->item(at)));
-        if (message == LB_GETTEXTLEN) {
-            return LResult(text.size());
+    });
+    // A click that takes the selection away leaves the current row alone.
+    QObject::connect(list, &QListWidget::itemSelectionChanged, list, [c, list] {
+        if (IsLive(c) && !c->control->notifyGuard && list->selectedItems().isEmpty()) {
+            c->control->listBox.selection = -1;
         }
-        auto* buffer = reinterpret_cast<char16_t*>(lParam);
-        if (buffer == nullptr) {
-            return LB_ERR;
+    });
+    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [c](QListWidgetItem*) {
+        if (IsLive(c) && (c->control->style & LBS_NOTIFY)) {
+            Notify(c, LBN_DBLCLK);
         }
-        std::copy(text.begin(), text.end(), buffer);
-        buffer[text.size()] = 0;
-        return LResult(text.size());
-    }
-    case LB_GETCOUNT:
-        return count;
-    case LB_FINDSTRINGEXACT: {
-        QString text = ToQString(reinterpret_cast<const char16_t*>(lParam));
-        int start = index(wParam);
-        if (start < -1 || start >= count) {
-            start = -1;
-        }
-        for (int k = 1; k <= count; ++k) {
-            int at = (start + k) % count;
-            if (QString::compare(ItemText(list->item(at)), text, Qt::CaseInsensitive) == 0) {
-                return at;
-            }
-        }
-        return LB_ERR;
-    }
-    case LB_SETITEMDATA: {
-        int at = index(wParam);
-        if (at < 0 || at >= count) {
-            return LB_ERR;
-        }
-        list->item(at)->setData(kItemData, QVariant::fromValue<qlonglong>(qlonglong(lParam)));
+    });
+    return list;
+}
+
+LResult ListMessage(WindowObject* c, std::uint32_t message, WParam wParam, LParam lParam) {
+    if (!rules::IsListBoxMessage(message)) {
         return 0;
     }
-    case LB_GETITEMDATA: {
-        int at = index(wParam);
-        if (at < 0 || at >= count) {
-            return LB_ERR;
-        }
-        return LResult(list->item(at)->data(kItemData).toLongLong());
-    }
-    default:
-        return 0;
-    }
+    rules::ListBoxChange change;
+    const LResult result = rules::ListBoxMessage(c->control->listBox, message, wParam, lParam, &change);
+    Mirror(c, change);
+    return result;
 }
 
 }  // namespace plat::qtb

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/control_rules.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/templates.h"
@@ -136,14 +137,10 @@ struct ControlData {
     Font font = nullptr;                // as given by WM_SETFONT
     std::unique_ptr<FontObject> own;    // the backend's copy of it
     bool notifyGuard = false;  // set while the program changes the control
+    rules::ListBoxState listBox;  // a list box's items and selection
 };
 
-struct ScrollState {
-    int min = 0;
-    int max = 0;
-    std::uint32_t page = 0;
-    int pos = 0;
-};
+using ScrollState = rules::ScrollBarState;
 
 struct WindowObject {
     WindowKind kind = WindowKind::TopLevel;

@@ -90,19 +90,8 @@ int SetScrollInfo(Window w, int bar, const ScrollInfo& info, bool) {
         return 0;
     }
     ScrollState& s = w->scrollState;
-    if (info.mask & SIF_RANGE) {
-        s.min = info.min;
-        s.max = info.max;
-    }
-    if (info.mask & SIF_PAGE) {
-        s.page = info.page;
-    }
-    if (info.mask & SIF_POS) {
-        s.pos = info.pos;
-    }
-    int top = s.max - std::max(int(s.page) - 1, 0);
-    top = std::max(top, s.min);
-    s.pos = std::clamp(s.pos, s.min, top);
+    rules::ApplyScrollInfo(s, info);
+    const int top = rules::ScrollTop(s);
     QSignalBlocker block(w->scroll);
     w->scroll->setRange(s.min, top);
     w->scroll->setPageStep(std::max(int(s.page), 1));
@@ -116,17 +105,10 @@ bool GetScrollInfo(Window w, int bar, ScrollInfo* info) {
         return false;
     }
     const ScrollState& s = w->scrollState;
-    if (info->mask & SIF_RANGE) {
-        info->min = s.min;
-        info->max = s.max;
+    rules::ReadScrollInfo(s, info);
+    if (w->scroll->isSliderDown()) {
+        info->trackPos = w->scroll->sliderPosition();
     }
-    if (info->mask & SIF_PAGE) {
-        info->page = s.page;
-    }
-    if (info->mask & SIF_POS) {
-        info->pos = s.pos;
-    }
-    info->trackPos = w->scroll->isSliderDown() ? w->scroll->sliderPosition() : s.pos;
     return true;
 }
 

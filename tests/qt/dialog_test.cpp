@@ -245,6 +245,42 @@ TEST_F(DialogTest, ListBoxAnswersItsMessages) {
     });
 }
 
+// The list widget shows what the list box holds, and a user's click that
+// clears the selection clears it for the program too.
+TEST_F(DialogTest, ListWidgetMirrorsTheListBox) {
+    Run(kFormDialog, [&](plat::Window dialog) {
+        auto* list = static_cast<QListWidget*>(Widget(dialog, 100));
+        auto send = [dialog](std::uint32_t m, plat::WParam w, plat::LParam l) {
+            return plat::SendDlgItemMessage(dialog, 100, m, w, l);
+        };
+        auto shown = [list] {
+            QStringList rows;
+            for (int i = 0; i < list->count(); ++i) {
+                rows << list->item(i)->text().remove(QChar(0x202D));
+            }
+            return rows.join(QLatin1Char(','));
+        };
+        send(LB_ADDSTRING, 0, plat::LParam(u"banana"));
+        EXPECT_EQ(shown(), QStringLiteral("Apple,banana,fig,pear"));
+        send(LB_SETCURSEL, 2, 0);
+        EXPECT_EQ(list->currentRow(), 2);
+        send(LB_DELETESTRING, 0, 0);
+        EXPECT_EQ(shown(), QStringLiteral("banana,fig,pear"));
+        EXPECT_EQ(list->currentRow(), 1) << "fig is still the one selected";
+        ASSERT_EQ(list->selectedItems().size(), 1);
+        EXPECT_EQ(list->selectedItems().front()->text().remove(QChar(0x202D)), QStringLiteral("fig"));
+        send(LB_SETCURSEL, plat::WParam(-1), 0);
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+
+        send(LB_SETCURSEL, 0, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->item(0)).center());
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+        EXPECT_EQ(send(LB_GETCURSEL, 0, 0), LB_ERR);
+        plat::EndDialog(dialog, 0);
+    });
+}
+
 TEST_F(DialogTest, EditBoxBuildsAWordRightToLeftThroughSelectionMessages) {
     constexpr std::uint32_t EM_GETSEL = 0x00B0, EM_REPLACESEL = 0x00C2;
     Run(kFormDialog, [&](plat::Window dialog) {

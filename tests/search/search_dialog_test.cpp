@@ -13,7 +13,6 @@ namespace {
 using searchtest::SearchFixture;
 using viewtest::Stream;
 
-constexpr std::uint32_t EM_GETSEL = 0x00B0;
 // Headless dialog units are 2 pixels both ways: the picture's top left
 // corner lies at (14, 142) of the dialog's client area.
 constexpr int kBaseX = 8;

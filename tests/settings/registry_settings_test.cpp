@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -64,7 +65,7 @@ protected:
 }  // namespace
 
 TEST_F(Settings, MissingValuesGiveTheDefaults) {
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     EXPECT_EQ(AppState.Flags, 0xD1140040u);
     EXPECT_EQ(AppState.Font.FontAsciiBase, 1488);
     EXPECT_EQ(AppState.Font.FontSize, 0);
@@ -80,7 +81,7 @@ TEST_F(Settings, MissingValuesGiveTheDefaults) {
 TEST_F(Settings, ValuesOfAnotherTypeAreReadAsDecimalText) {
     WriteBook("\"Flags\"=\"255\"\n\"FontSize\"=\"\"\n\"Lesson\"=dword:00011170\n"
               "\"LastPosition\"=hex:31,00,32,00\n\"PreviousLesson\"=hex(4):01,02\n");
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     EXPECT_EQ(AppState.Flags, 255u);
     EXPECT_EQ(AppState.Font.FontSize, 0);         // empty text reads as 0, not the default
     EXPECT_EQ(AppState.Lesson, 4464);             // 70000 keeps its low 16 bits
@@ -94,7 +95,7 @@ TEST_F(Settings, LongTextsAreCutToTheirFields) {
     for (int i = 0; i < 40; ++i) name += char('A' + i % 26);
     WriteBook("\"SearchString\"=hex:" + HexOf(search + std::string(1, '\0')) + "\n\"FontName\"=\"" +
               name + "\"\n");
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(AppState.SearchString)), 33u);
     std::u16string font(AppState.Font.FontName);
     EXPECT_EQ(font.size(), 31u);
@@ -113,7 +114,7 @@ TEST_F(Settings, AnEmptySearchValueLeavesTheFieldAlone) {
 
 TEST_F(Settings, GarbageGivesTheDefaultsAndIsKept) {
     registry.Write("\x01\x02\x03 garbage\n\xFF\xFE");
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     EXPECT_EQ(AppState.Flags, 0xD1140040u);
     EXPECT_TRUE(plat::headless::MessageBoxes().empty());
     SaveSettingsAndQuit();
@@ -123,7 +124,7 @@ TEST_F(Settings, GarbageGivesTheDefaultsAndIsKept) {
 TEST_F(Settings, SaveWritesTheValuesAndKeepsOthers) {
     registry.Write(kHeader + "[HKEY_CURRENT_USER\\software\\Quillmark]\n\"Israel\"=dword:00000001\n\n" +
                    kBookSection + "\"SearchString\"=hex:61,62,00\n\"Custom\"=\"mine\"\n");
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     AppState.SearchString[0] = 0;  // the reader emptied the search text
     std::memcpy(AppState.Font.FontName, u"David CLM", sizeof(u"David CLM"));
     AppState.Font.FontSize = 0;
@@ -149,7 +150,7 @@ TEST_F(Settings, SaveWritesTheValuesAndKeepsOthers) {
     // The emptied search text comes back at the next start.
     ClearAppState();
     AppState.Instance = &module;
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     EXPECT_STREQ(reinterpret_cast<const char*>(AppState.SearchString), "ab");
     EXPECT_EQ(AppState.Lesson, 30);
     EXPECT_EQ(AppState.Flags & AppFlags::LessonPinned, AppFlags::LessonPinned);
@@ -159,7 +160,7 @@ TEST_F(Settings, OutOfMemoryWhileReadingShowsTheMessageOnceAndQuits) {
     WriteBook("\"FontName\"=\"David CLM\"\n\"Flags\"=\"255\"\n\"FontSize\"=\"12\"\n"
               "\"Lesson\"=dword:00000009\n");
     plat::testing::FailAllocationsAfter(0);
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     plat::testing::ResetAllocationFailure();
 
     const auto& boxes = plat::headless::MessageBoxes();
@@ -179,7 +180,7 @@ TEST_F(Settings, OutOfMemoryWhileReadingShowsTheMessageOnceAndQuits) {
 }
 
 TEST_F(Settings, ReachingTheSaveTwiceIsHarmless) {
-    LoadSettings();
+    LoadSettingsAndBookmarks();
     AppState.Lesson = 5;
     SaveSettingsAndQuit();
     std::string first = registry.Read();

@@ -1,4 +1,4 @@
-#include "index/index_stream.h"
+#include "format/index_stream.h"
 
 bool ReadIndexRecord(const std::uint8_t* data, std::uint32_t length, std::uint32_t offset,
                      IndexRecordRef* record) {
@@ -7,7 +7,7 @@ bool ReadIndexRecord(const std::uint8_t* data, std::uint32_t length, std::uint32
     if (offset >= length || length - offset < kIndexRecordOverhead) return false;
     const std::uint8_t flags = data[offset + kIndexFlagsAt];
     if (flags == 0) return false;
-    const std::uint32_t text = offset + kIndexTextAt;
+    const std::uint32_t text = offset + std::uint32_t(kIndexTextAt);
     std::uint32_t end = text;
     while (end < length && data[end] != 0) ++end;
     if (end >= length) return false;  // no NUL inside the readable bytes
