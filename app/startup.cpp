@@ -8,6 +8,7 @@
 #include "platform/window.h"
 #include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
+#include "store/navigation.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ plat::Window CreateMainWindow(int showCommand) {
         taskBarHidden = plat::ShowWindow(TaskBarWindow, SW_HIDE);
     }
     LoadSettings();
+    DropUnusableStoredLessons();
     ChooseLesson(0, AppState.TodayRequested != 0);
     RegisterMainClass(AppState.Instance, kClassName);
 

@@ -113,6 +113,11 @@ constexpr int kSelectWithColour = 0x100;
 int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
                   std::uint32_t streamLength = kStreamLengthUnknown);
 
+// Lays out a new stream in place of the one shown. On 0 the view owns the
+// stream and has released the old one; on any failure the view is exactly
+// as before (text, lines, totals, highlight) and does not take the stream.
+int ReplaceArticleText(ArticleView* view, std::uint8_t* stream, std::uint32_t streamLength);
+
 // Largest top line whose page is still full to the bottom; -1 without lines.
 int ComputeMaxTopLine(ArticleView* view);
 
