@@ -18,9 +18,16 @@ void ScrollBy(plat::Window window, int delta) {
     UpdateScrollBar(window);
 }
 
-int KeyPageAmount() {
-    int mode = int((AppState.Flags & AppFlags::KeyPageMode) >> AppFlags::KeyPageModeShift);
-    return PageAmount(mode, AppState.View);
+int KeyPageMode() {
+    return int((AppState.Flags & AppFlags::KeyPageMode) >> AppFlags::KeyPageModeShift);
+}
+int KeyPageAmount() { return PageAmount(KeyPageMode(), AppState.View); }
+int KeyPageBackAmount() { return PageBackAmount(KeyPageMode(), AppState.View); }
+
+// Lines of a page for a paging mode, never less than one.
+int PageStep(int mode, int lines) {
+    const int step = (mode == 2 || mode == 4) ? lines / 2 : lines - 1;
+    return step > 1 ? step : 1;
 }
 
 // Keys of the main window; false for keys it does not use.
@@ -31,16 +38,22 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
             // Search Again runs here once searching is part of the program.
             return true;
         case VK_PRIOR:
-            if (view) ScrollBy(window, -KeyPageAmount());
+            if (view) ScrollBy(window, -KeyPageBackAmount());
             return true;
         case VK_NEXT:
             if (view) ScrollBy(window, KeyPageAmount());
             return true;
         case VK_END:
-            if (view) ScrollBy(window, view->maxTopLine != 0 ? view->maxTopLine : KeyPageAmount());
+            // The last full page, from wherever the page is now.
+            if (view) {
+                ScrollBy(window, view->maxTopLine != 0 ? int(view->maxTopLine) - int(view->topLine)
+                                                       : KeyPageAmount());
+            }
             return true;
         case VK_HOME:
-            if (view) ScrollBy(window, view->topLine != 0 ? -int(view->topLine) : -KeyPageAmount());
+            if (view) {
+                ScrollBy(window, view->topLine != 0 ? -int(view->topLine) : -KeyPageBackAmount());
+            }
             return true;
         case VK_LEFT:
             StepLesson(window, -1);
@@ -65,8 +78,8 @@ int ScrollBarDelta(plat::WParam wParam) {
     switch (plat::LoWord(wParam)) {
         case SB_LINEUP: return -1;
         case SB_LINEDOWN: return 1;
-        case SB_PAGEUP: return 1 - view->linesPainted;
-        case SB_PAGEDOWN: return view->linesPainted - 1;
+        case SB_PAGEUP: return -PageBackAmount(0, view);
+        case SB_PAGEDOWN: return PageAmount(0, view);
         case SB_THUMBPOSITION:
         case SB_THUMBTRACK: return std::int16_t(plat::HiWord(wParam)) - int(view->topLine);
         case SB_TOP: return -int(view->topLine);
@@ -100,8 +113,15 @@ void Destroy(plat::Window window) {
 }  // namespace
 
 int PageAmount(int mode, const ArticleView* view) {
-    int painted = view != nullptr ? view->linesPainted : 0;
-    return (mode == 2 || mode == 4) ? painted / 2 : painted - 1;
+    return PageStep(mode, view != nullptr ? view->linesPainted : 0);
+}
+
+int PageBackAmount(int mode, const ArticleView* view) {
+    if (view == nullptr) return 1;
+    if (view->topLine <= view->maxTopLine) return PageAmount(mode, view);
+    const int fullPage = int(view->totalLines) - int(view->maxTopLine);
+    // With nothing painted there is no top line to keep in sight.
+    return PageStep(mode, view->linesPainted > 0 ? fullPage : fullPage + 1);
 }
 
 void UpdateReverseCheck(plat::Window, int mode) {

@@ -195,9 +195,7 @@ int TapView(plat::Window window, ArticleView* view, int x, int y) {
     }
     int mid = origin + size / 2;
     int mode = int((AppState.Flags & AppFlags::TapPageMode) >> AppFlags::TapPageModeShift);
-    int amount = PageAmount(mode, view);
-    if (amount < 0) amount = -amount;
-    if (c < mid) amount = -amount;
+    const int amount = c < mid ? -PageBackAmount(mode, view) : PageAmount(mode, view);
     ScrollArticleView(view, amount, 1, 1);
     UpdateScrollBar(window);
     return 1;
