@@ -67,6 +67,8 @@ TEST(Host, TheRealDateAndTheZoneNameComeFromTheSystem) {
     QByteArray saved = qgetenv("TZ");
     const std::pair<const char*, std::u16string> zones[] = {
         {"Asia/Jerusalem", u"Israel Standard Time"},
+        {"Asia/Tel_Aviv", u"Israel Standard Time"},
+        {"Israel", u"Israel Standard Time"},
         {"America/New_York", u"Eastern Standard Time"},
         {"Europe/London", u"GMT Standard Time"},
     };
