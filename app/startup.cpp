@@ -1,8 +1,11 @@
 #include "app/startup.h"
 
+#include <climits>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "calendar/weekly_schedule.h"
+#include "platform/gdi.h"
 #include "platform/shell.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
@@ -40,6 +43,22 @@ bool HandOverToRunningCopy() {
 }
 
 namespace {
+
+// With no gutter stored, the text keeps a desktop margin from the window's
+// edges and scroll bar: 8 pixels at 96 dots an inch, scaled with the screen.
+constexpr std::int32_t kGutterNotStored = INT32_MIN;
+constexpr int kDesktopGutterAt96Dpi = 8;
+
+std::int32_t DesktopGutter() {
+    int dpi = plat::GetDeviceCaps(nullptr, LOGPIXELSY);
+    if (dpi <= 0) dpi = 96;
+    return (kDesktopGutterAt96Dpi * dpi + 48) / 96;
+}
+
+std::int32_t ReadGutter() {
+    const std::int32_t stored = ReadDword(kSharedKey, u"SurroundingGutter", kGutterNotStored);
+    return stored != kGutterNotStored ? stored : DesktopGutter();
+}
 
 void ReadSharedSwitches() {
     IgnoreActivate = ReadDword(kSharedKey, u"IgnoreActivate", 0);
@@ -112,7 +131,7 @@ int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int s
         if (TaskBarWindow != nullptr) taskBarWasVisible = plat::IsWindowVisible(TaskBarWindow);
     }
     AppState.MenuBarOnBottom = ReadDword(kSharedKey, u"MenuBarOnBottom", 0);
-    AppState.SurroundingGutter = ReadDword(kSharedKey, u"SurroundingGutter", 0);
+    AppState.SurroundingGutter = ReadGutter();
     if (IsTodayCommandLine(commandLine)) AppState.TodayRequested = 1;
 
     if (CreateMainWindow(showCommand) == nullptr) return 0;

@@ -22,7 +22,7 @@ TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
             ASSERT_EQ(bar->toolTips.size(), 8u);
             EXPECT_EQ(bar->toolTips[1], u"Previous Article");
             EXPECT_EQ(bar->toolTips[7], u"Choose Article");
-            EXPECT_EQ(View()->box.y, AppState.MenuBarHeight);
+            EXPECT_EQ(View()->box.y, AppState.MenuBarHeight + AppState.SurroundingGutter);
             // The next lesson, and back.
             Key(VK_RIGHT);
             EXPECT_EQ(AppState.Lesson, kThisWeek + 1);
@@ -156,9 +156,9 @@ TEST_F(Program, LinksTheBackLinkAndTapPaging) {
             const int back = View()->linesPainted - 1;
             Tap(box.x + box.width / 2, box.y + 2);
             EXPECT_EQ(View()->topLine, std::max(0, top - back));
-            // Outside the view (no gutter): nothing.
+            // Outside the view and its margin: nothing.
             Key(VK_HOME);
-            Tap(box.x + box.width / 2, box.y + box.height + 1);
+            Tap(box.x + box.width / 2, box.y + box.height + AppState.SurroundingGutter + 1);
             EXPECT_EQ(View()->topLine, 0);
         },
     };
@@ -218,8 +218,9 @@ TEST_F(Program, TheSharedSwitchesPlaceTheBarAndAskForFullScreen) {
         EXPECT_FALSE(bar->closeBox);  // the close box belongs to the top bar only
         plat::Rect client;
         plat::GetClientRect(Main(), &client);
-        EXPECT_EQ(View()->box.y, 0);
-        EXPECT_EQ(View()->box.height, client.bottom - AppState.MenuBarHeight);
+        const int g = AppState.SurroundingGutter;
+        EXPECT_EQ(View()->box.y, g);
+        EXPECT_EQ(View()->box.height, client.bottom - AppState.MenuBarHeight - 2 * g);
         // The bottom bar leaves the scroll bar uncovered.
         plat::Rect barRect;
         plat::GetWindowRect(AppState.MenuBar, &barRect);
