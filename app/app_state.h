@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "format/book_format.h"
 #include "platform/resources.h"
 #include "platform/types.h"
 
@@ -14,8 +15,8 @@ struct ArticleView;
 using LessonNumber = std::uint16_t;
 constexpr LessonNumber kFirstLesson = 1;
 constexpr LessonNumber kLastLesson = 262;
-// The index is read through the article store as this lesson number.
-constexpr LessonNumber kIndexLesson = 31767;
+// The index is read through the article store as lesson kIndexLesson
+// (format/book_format.h).
 
 struct FontDescription {
     char16_t FontName[32];

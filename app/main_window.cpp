@@ -2,7 +2,9 @@
 
 #include "app/app_state.h"
 #include "app/window_layout.h"
+#include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
+#include "index/choose_section.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
@@ -110,6 +112,14 @@ void Destroy(plat::Window window) {
     SaveSettingsAndQuit();
 }
 
+// The Index command: the lesson chosen in the index opens unless it is the
+// current one.
+void OpenIndex(plat::Window window) {
+    LessonNumber chosen = ChooseSection(AppState.Instance, AppState.MainWindow, AppState.Lesson,
+                                        &AppState.Font);
+    if (chosen != 0 && chosen != AppState.Lesson) OpenLesson(window, chosen, 0, false);
+}
+
 }  // namespace
 
 int PageAmount(int mode, const ArticleView* view) {
@@ -151,14 +161,19 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Exit:
             plat::DestroyWindow(window);
             return 0;
-        // These commands are in the menu and the bar; each does its work once
-        // its part of the program (index, search, bookmarks, fonts, clipboard,
-        // about box, update check) is built.
         case Command::ChooseArticle:
         case Command::Index:
+            OpenIndex(window);
+            return 0;
+        case Command::Bookmark:
+            ToggleBookmark(IsBookmarked());
+            UpdateBookmarkCheck(kMenuCheckSet);
+            return 0;
+        // These commands are in the menu and the bar; each does its work once
+        // its part of the program (search, fonts, clipboard, about box,
+        // update check) is built.
         case Command::Search:
         case Command::SearchAgain:
-        case Command::Bookmark:
         case Command::CheckForUpdates:
         case Command::About:
         case Command::Font:
@@ -178,6 +193,7 @@ plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::W
             CreateMenuBar();
             CreateViewAndLoad(window);
             UpdateReverseCheck(window, kMenuCheckSet);
+            UpdateBookmarkCheck(kMenuCheckSet);
             return 0;
         case WM_DESTROY:
             Destroy(window);

@@ -64,7 +64,7 @@ const Article& SyntheticArticle() {
         auto word = [&](std::string& out, bool hebrew) {
             const int n = 2 + int(random() % 6);
             for (int i = 0; i < n; ++i) {
-                out.push_back(hebrew ? char(0x61 + random() % 27) : char('a' + random() % 26));
+                out.push_back(hebrew ? char(kFirstLetterCode + random() % kLetterCount) : char('a' + random() % 26));
             }
         };
         auto paragraph = [&](int words, bool hebrew) {
@@ -205,7 +205,7 @@ void BM_LayoutOneParagraph(benchmark::State& state) {
     article.bytes = {0xB1, 0x00};
     while (article.bytes.size() < std::size_t(state.range(0))) {
         const int n = 2 + int(random() % 6);
-        for (int i = 0; i < n; ++i) article.bytes.push_back(std::uint8_t(0x61 + random() % 27));
+        for (int i = 0; i < n; ++i) article.bytes.push_back(std::uint8_t(kFirstLetterCode + random() % kLetterCount));
         article.bytes.push_back(' ');
     }
     article.bytes.push_back('a');

@@ -52,7 +52,7 @@ const Corpus& Synthetic() {
         Bytes word;
         for (const Bytes& text : SampleBook().texts) {
             for (std::uint8_t c : text) {
-                if (c >= 0x61 && c <= 0x7B) {
+                if (IsLetterCode(c)) {
                     word.push_back(c);
                 } else {
                     if (word.size() > 1) {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "format/book_format.h"
 #include "platform/memory.h"
 #include "tools/bookc/book_compiler.h"
-#include "view/line_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string source(reinterpret_cast<const char*>(data), size);
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> stream;
     bookc::Options options;
     if (!bookc::CompileLesson(source, "fuzz.txt", options, diagnostics, &stream)) return 0;
-    if (stream.size() > bookc::kMaxStream) __builtin_trap();
+    if (stream.size() > kMaxStreamLength) __builtin_trap();
     // Every record of the stream is whole and the walk ends at its end.
     LineRecordInfo record;
     std::uint32_t offset = 0;

@@ -51,6 +51,7 @@ const plat::ResourceEntry kEntries[] = {
     {RT_BITMAP, kBitmapSectionClosed, &kOutlineBitmaps[0], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapSectionOpen, &kOutlineBitmaps[1], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapArticle, &kOutlineBitmaps[2], sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogChooseSection, &kChooseSectionDialog, sizeof kChooseSectionDialog},
 };
 
 }  // namespace

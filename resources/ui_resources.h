@@ -41,3 +41,7 @@ constexpr std::uint16_t kBitmapSectionClosed = 201;
 constexpr std::uint16_t kBitmapSectionOpen = 202;
 constexpr std::uint16_t kBitmapArticle = 203;
 extern const plat::BitmapResource kOutlineBitmaps[3];
+
+// The Choose Section dialog (the index).
+constexpr std::uint16_t kDialogChooseSection = 118;
+extern const plat::DialogTemplate kChooseSectionDialog;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/host.h"
 #include "platform/memory.h"
@@ -107,8 +108,12 @@ void ReleaseView() {
 void LoadBookmarkList() {
     AppState.BookmarkList = nullptr;
     AppState.BookmarkCount = 0;
+    LoadBookmarks();
 }
-void SaveAndFreeBookmarkList() {}
+void SaveAndFreeBookmarkList() {
+    if (g_settingsLoaded) SaveBookmarks();
+    FreeBookmarks();
+}
 
 void WriteLoadedSettings();
 

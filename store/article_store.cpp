@@ -9,7 +9,10 @@
 
 namespace {
 
-inline std::uint32_t ReadBig16(const std::uint8_t* p) { return (std::uint32_t(p[0]) << 8) | p[1]; }
+// OpenContainer is handed the container from its compressed length on.
+constexpr std::size_t kCompressedAt = 0;
+constexpr std::size_t kTextLengthAt = kContainerTextLengthAt - kContainerCompressedAt;
+constexpr std::size_t kStreamAt = kContainerStreamAt - kContainerCompressedAt;
 
 inline void SetCode(int* errorCode, int code) {
     if (errorCode != nullptr) {
@@ -40,37 +43,37 @@ std::uint8_t* LoadArticle(int lesson, int* errorCode, std::uint32_t* bufferLengt
     }
     // The header must be there, and the remainder it announces must be
     // inside the resource.
-    if (resource.size < 6) {
+    if (resource.size < kContainerLeadSize) {
         SetCode(errorCode, ArticleError::BadContainer);
         return nullptr;
     }
-    const std::uint32_t remainder = ReadBig16(resource.bytes);
-    if (remainder > resource.size - 6) {
+    const std::uint32_t remainder = ReadBig16(resource.bytes + kContainerRemainderAt);
+    if (remainder > resource.size - kContainerLeadSize) {
         SetCode(errorCode, ArticleError::BadContainer);
         return nullptr;
     }
-    std::uint8_t* text = OpenContainer(resource.bytes + 6, remainder, errorCode);
+    std::uint8_t* text = OpenContainer(resource.bytes + kContainerCompressedAt, remainder, errorCode);
     if (text != nullptr && bufferLength != nullptr) {
-        *bufferLength = ReadBig16(resource.bytes + 8) + 2;
+        *bufferLength = ReadBig16(resource.bytes + kContainerTextLengthAt) + 2;
     }
     return text;
 }
 
 std::uint8_t* OpenContainer(const std::uint8_t* bytes, std::uint32_t remainderLength, int* errorCode) {
-    if (remainderLength < 5 || bytes == nullptr) {
+    if (remainderLength < kContainerMinRemainder || bytes == nullptr) {
         SetCode(errorCode, ArticleError::BadContainer);
         return nullptr;
     }
-    const std::uint32_t compressed = ReadBig16(bytes);
+    const std::uint32_t compressed = ReadBig16(bytes + kCompressedAt);
     // The stream must lie inside the remainder, after the two lengths.
-    if (compressed == 0 || compressed > remainderLength - 4) {
+    if (compressed == 0 || compressed > remainderLength - kStreamAt) {
         SetCode(errorCode, ArticleError::BadContainer);
         return nullptr;
     }
     CompressedBlock block;
-    block.input = bytes + 4;
+    block.input = bytes + kStreamAt;
     block.inputLength = compressed;
-    block.outputLength = ReadBig16(bytes + 2);
+    block.outputLength = ReadBig16(bytes + kTextLengthAt);
     return UnCompress(&block, errorCode);
 }
 

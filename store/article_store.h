@@ -1,17 +1,12 @@
 // The article store: lessons and the index live in the program's resources
 // as compressed streams inside a small container. Loading one gives a new,
 // NUL-terminated text buffer that the caller owns (release with plat::Free).
-//
-// Container (big-endian 16-bit numbers):
-//   0  remainder length: resource size - 6
-//   2  not read (the text length, by the book compiler)
-//   4  not read (the text length, by the book compiler)
-//   6  compressed length
-//   8  text length, without the terminating NUL
-//  10  compressed stream (PalmDOC), then 4 bytes not read
+// The container is described in format/book_format.h.
 #pragma once
 
 #include <cstdint>
+
+#include "format/book_format.h"
 
 // Codes stored through the optional error-code argument.
 namespace ArticleError {
@@ -21,10 +16,6 @@ constexpr int BadContainer = 3;   // container too short or inconsistent
 constexpr int BadBlock = 4;       // no block, no input or no output length
 constexpr int BufferError = 5;    // the stream ended early or is corrupt
 }  // namespace ArticleError
-
-// Resource id of lesson n is kArticleResourceBase + n; the index is read as
-// lesson 31767 (resource 32767).
-constexpr int kArticleResourceBase = 1000;
 
 struct CompressedBlock {
     const std::uint8_t* input;

@@ -1,6 +1,8 @@
 #include "store/navigation.h"
 
 #include "app/window_layout.h"
+#include "bookmarks/bookmarks.h"
+#include "bookmarks/menu_check.h"
 #include "calendar/weekly_schedule.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -72,6 +74,7 @@ int OpenLesson(plat::Window window, LessonNumber lesson, std::uint16_t position,
     }
     view->topLine = position;
     RepaintView(window, kPaintAll);
+    UpdateBookmarkCheck(kMenuCheckSet);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "store/record_dump.h"
 
 #include "app/app_state.h"
+#include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/resources.h"
 #include "store/article_store.h"
@@ -43,7 +44,6 @@ bool IsLatinLetter(char32_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
 }
 bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool IsHebrew(char32_t c) { return c >= 0x5D0 && c <= 0x5EA; }
 bool IsNumberSeparator(char32_t c) { return c == '.' || c == ',' || c == ':' || c == '/'; }
 
 void Reverse(std::vector<char32_t>& s, std::size_t from, std::size_t to, bool mirror) {
@@ -71,25 +71,25 @@ void AppendFormat(std::string& out, const char* format, unsigned a, unsigned b =
 }
 
 const char* AlignmentWord(std::uint8_t flags) {
-    switch (flags & 0x60) {
-    case 0x20: return "right";
-    case 0x40: return "centre";
+    switch (flags & kAlignMask) {
+    case kAlignRight: return "right";
+    case kAlignCentre: return "centre";
     default: return "left";
     }
 }
 
 void AppendStyle(std::string& out, unsigned key) {
-    const unsigned size = key & 0x07;
-    if (size == 1) {
+    const unsigned size = key & kStyleMask;
+    if (size == kStyleNormal) {
         out += " normal";
-    } else if (size == 2) {
+    } else if (size == kStyleSmall) {
         out += " small";
-    } else if (size == 4) {
+    } else if (size == kStyleLarge) {
         out += " large";
     } else {
         AppendFormat(out, " style=%u", size);
     }
-    if (key & 0x08) {
+    if (key & kStyleBold) {
         out += " bold";
     }
 }
@@ -100,14 +100,7 @@ std::string StoredTextToReadingOrder(const std::uint8_t* bytes, std::size_t coun
     std::vector<char32_t> s;
     s.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t b = bytes[i];
-        if (rightToLeft && b >= 0x61 && b <= 0x7B) {
-            s.push_back(char32_t(0x5D0 + (b - 0x61)));
-        } else if (rightToLeft && b == 0x7E) {
-            s.push_back(U'{');
-        } else {
-            s.push_back(char32_t(b));
-        }
+        s.push_back(MapStoredByte(bytes[i], rightToLeft ? kUnicodeLetterBase : kLatinLetterBase));
     }
     if (!rightToLeft) {
         return ToUtf8(s);
@@ -120,7 +113,7 @@ std::string StoredTextToReadingOrder(const std::uint8_t* bytes, std::size_t coun
     while (i < s.size()) {
         if (IsLatinLetter(s[i])) {
             std::size_t end = i + 1;  // one past the last Latin letter or digit of the stretch
-            for (std::size_t j = i + 1; j < s.size() && !IsHebrew(s[j]); ++j) {
+            for (std::size_t j = i + 1; j < s.size() && !IsUnicodeHebrewLetter(s[j]); ++j) {
                 if (IsLatinLetter(s[j]) || IsDigit(s[j])) {
                     end = j + 1;
                 }
@@ -158,34 +151,32 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
         }
         const std::uint8_t layout = text[pos + 1];
         AppendFormat(out, "%5u  %02X %02X  ", unsigned(pos), flags, layout);
-        const bool rtl = (flags & 0x10) != 0;
+        const bool rtl = (flags & kRightToLeft) != 0;
         const char* direction = rtl ? "rtl" : "ltr";
         std::size_t next;
-        if ((flags & 0x07) == 0x07) {
+        if ((flags & kStyleMask) == kSpecialStyle) {
             if (layout == 0) {
                 out += "empty";
                 next = pos + 3;
             } else if (text[pos + 2] == 0) {
-                if (layout <= 160) {
+                if (layout <= kSeparatorPixelMax) {
                     AppendFormat(out, "rule %upx", layout);
                 } else {
-                    AppendFormat(out, "rule %u%%", unsigned(layout - 160) * 2);
+                    AppendFormat(out, "rule %u%%", unsigned(layout - kSeparatorPixelMax) * 2);
                 }
                 out += ' ';
                 out += AlignmentWord(flags);
                 next = pos + 3;
             } else {
-                std::size_t caption = pos + 3;
-                unsigned number = text[pos + 2] & 0x7F;
-                if (pos + 3 < length && (text[pos + 3] & 0x80)) {
-                    number |= unsigned(text[pos + 3] & 0x7F) << 7;
-                    caption = pos + 4;
-                }
+                std::uint32_t numberSize = 0;
+                const unsigned number =
+                    DecodeLinkNumber(text[pos + 2], pos + 3 < length ? text[pos + 3] : 0, &numberSize);
+                const std::size_t caption = pos + 2 + numberSize;
                 std::size_t end = caption;
                 while (end < length && text[end] != 0) {
                     ++end;
                 }
-                if (number == 0x3FFF) {
+                if (number == kBackLink) {
                     out += "back";
                 } else {
                     AppendFormat(out, number == 0 ? "link %u (ignored)" : "link %u", number);
@@ -194,7 +185,7 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
                 out += direction;
                 out += ' ';
                 out += AlignmentWord(flags);
-                if (flags & 0x80) {
+                if (flags & kBlankLineAfter) {
                     out += " blank";
                 }
                 out += ": ";
@@ -209,7 +200,7 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
                 ++record;
                 continue;
             }
-            if (flags & 0x80) {
+            if (flags & kBlankLineAfter) {
                 out += " blank";
             }
             out += '\n';
@@ -219,23 +210,24 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
             while (end < length && text[end] != 0) {
                 ++end;
             }
-            const unsigned label = layout >> 6;
+            const unsigned label = layout >> kLabelShift;
             const bool continuation = label != 0 && record > 0 && begin < end && text[begin] == 0x20;
-            if (record == 0 && (flags == 0xCC || flags == 0xDC)) {
+            const std::uint8_t withoutDirection = std::uint8_t(flags & ~kRightToLeft);
+            if (record == 0 && withoutDirection == kTitleFlags) {
                 out += "title";
                 hasTitle = true;
-            } else if (record == (hasTitle ? 1 : 0) && (flags == 0xC1 || flags == 0xD1)) {
+            } else if (record == (hasTitle ? 1 : 0) && withoutDirection == kSubtitleFlags) {
                 out += "subtitle";
             } else {
                 out += "text";
             }
             out += ' ';
             out += direction;
-            AppendStyle(out, flags & 0x0F);
+            AppendStyle(out, flags & (kStyleMask | kStyleBold));
             out += ' ';
             out += AlignmentWord(flags);
-            if (layout & 0x3F) {
-                AppendFormat(out, " indent=%u", layout & 0x3Fu);
+            if (layout & kIndentMask) {
+                AppendFormat(out, " indent=%u", unsigned(layout & kIndentMask));
             }
             if (label != 0) {
                 AppendFormat(out, " label=%u", label);
@@ -244,7 +236,7 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
                 out += " cont";
                 ++begin;
             }
-            if (flags & 0x80) {
+            if (flags & kBlankLineAfter) {
                 out += " blank";
             }
             out += ": ";
@@ -268,40 +260,41 @@ std::string DescribeIndexStream(const std::uint8_t* data, std::size_t length) {
         return out;
     }
     std::size_t pos = 0;
-    while (pos + 3 < length && data[pos + 2] != 0) {
-        const unsigned id = data[pos] | (unsigned(data[pos + 1]) << 8);
-        const std::uint8_t flags = data[pos + 2];
-        const unsigned level = data[pos + 3];
+    while (pos + kIndexLevelAt < length && data[pos + kIndexFlagsAt] != 0) {
+        const unsigned id = ReadIndexId(data + pos);
+        const std::uint8_t flags = data[pos + kIndexFlagsAt];
+        const unsigned level = data[pos + kIndexLevelAt];
         AppendFormat(out, "%5u  %04X %02X %02X  ", unsigned(pos), id, flags, level);
         for (unsigned k = 0; k < level && k < 16; ++k) {
             out += "  ";
         }
-        const unsigned key = id & 0x3FFF;
-        if ((id & 0xC000) == 0xC000) {
+        const unsigned key = id & kEntryKeyMask;
+        if ((id & (kSectionBit | kArticleBit)) == (kSectionBit | kArticleBit)) {
             AppendFormat(out, "section+article %u", key);
-        } else if (id & 0x8000) {
+        } else if (id & kSectionBit) {
             AppendFormat(out, "section %u", key);
-        } else if (id & 0x4000) {
+        } else if (id & kArticleBit) {
             AppendFormat(out, "article %u", key);
         } else {
             AppendFormat(out, "entry %u", key);
         }
-        if (id & 0x8000) {
-            out += (flags & 0x40) ? " open" : " closed";
-        } else if (flags & 0x40) {
+        if (id & kSectionBit) {
+            out += (flags & kExpandedBit) ? " open" : " closed";
+        } else if (flags & kExpandedBit) {
             out += " open";
         }
-        out += (flags & 0x80) ? " shown" : " hidden";
-        AppendStyle(out, flags & 0x1F);
-        if (flags & 0x10) {
+        out += (flags & kVisibleBit) ? " shown" : " hidden";
+        AppendStyle(out, flags & kIndexStyleMask);
+        if (flags & kRightToLeft) {  // the style key's direction bit
             out += " key16";
         }
-        std::size_t end = pos + 4;
+        const std::size_t textAt = pos + kIndexTextAt;
+        std::size_t end = textAt;
         while (end < length && data[end] != 0) {
             ++end;
         }
         out += ": ";
-        out += StoredTextToReadingOrder(data + pos + 4, end - pos - 4, true);
+        out += StoredTextToReadingOrder(data + textAt, end - textAt, true);
         if (end >= length) {
             out += "  (cut by the end of the stream)\n";
             return out;
@@ -325,18 +318,16 @@ bool DescribeLesson(int lesson, std::string* listing, std::string* error) {
         *error = name + " does not exist (no resource " + std::to_string(kArticleResourceBase + lesson) + ")";
         return false;
     }
-    const std::uint8_t* b = resource.bytes;
-    const std::uint32_t size = resource.size;
-    const std::uint32_t remainder = size >= 6 ? (std::uint32_t(b[0]) << 8 | b[1]) : 0;
-    const std::uint32_t compressed = size >= 10 ? (std::uint32_t(b[6]) << 8 | b[7]) : 0;
-    const std::uint32_t length = size >= 10 ? (std::uint32_t(b[8]) << 8 | b[9]) : 0;
-    if (size < 11 || remainder > size - 6 || remainder < 5 || compressed == 0 || compressed > remainder - 4 ||
-        length == 0) {
+    ContainerHeader container;
+    if (!ReadContainerHeader(resource.bytes, resource.size, &container)) {
         *error = name + " has a damaged container";
         return false;
     }
+    const std::uint32_t compressed = container.compressedLength;
+    const std::uint32_t length = container.textLength;
     std::vector<std::uint8_t> check(length);
-    if (PalmDocDecode(b + 10, compressed, check.data(), length).status != PalmDocStatus::Complete) {
+    if (PalmDocDecode(resource.bytes + kContainerStreamAt, compressed, check.data(), length).status !=
+        PalmDocStatus::Complete) {
         *error = name + " has a damaged compressed stream";
         return false;
     }

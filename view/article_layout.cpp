@@ -241,11 +241,7 @@ int AddSeparator(Layout& layout, const LineRecordInfo& record) {
         return -2;
     }
     const int w = layout.boxWidth;
-    const int b = record.layout;
-    int m = b <= 160 ? b : ((b - 160) * w * 2) / 100;
-    if (m > w) {
-        m = w;
-    }
+    const int m = SeparatorWidth(record.layout, w);
     int x = layout.boxX;
     if ((record.flags & kAlignMask) == kAlignRight) {
         x = layout.boxX + w - m;
@@ -438,7 +434,7 @@ int LayoutRecords(Layout& layout) {
                     }
                 }
                 status = AddTextLines(layout, record,
-                                      std::uint8_t((record.flags & 0xFA) | kStyleSmall), 0,
+                                      std::uint8_t((record.flags & ~(kStyleNormal | kStyleLarge)) | kStyleSmall), 0,
                                       record.linkNumber);
                 break;
             case LineRecordKind::Text:

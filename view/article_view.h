@@ -1,4 +1,4 @@
-// The article view: lays an article stream (view/line_record.h) out into
+// The article view: lays an article stream (format/book_format.h) out into
 // display lines for the view's width and font, paints the page that starts
 // at `topLine`, overlays a search highlight, follows link taps and scrolls by
 // display lines.
@@ -15,9 +15,9 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "format/book_format.h"
 #include "platform/types.h"
 #include "view/display_text.h"
-#include "view/line_record.h"
 
 struct DisplayLine {
     std::uint16_t textOffset;  // first stored byte drawn (the label on a labelled

@@ -33,14 +33,7 @@ int MapBytes(const std::uint8_t* bytes, int count, std::int32_t base, char16_t* 
             }
         } else {
             for (; n < count && bytes[n] != 0; ++n) {
-                const std::uint8_t b = bytes[n];
-                if (b >= 0x61 && b <= 0x7B) {
-                    out[n] = char16_t(base + (b - 0x61));
-                } else if (b == 0x7E) {
-                    out[n] = u'{';
-                } else {
-                    out[n] = char16_t(b);
-                }
+                out[n] = char16_t(MapStoredByte(bytes[n], base));
             }
         }
     }

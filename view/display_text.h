@@ -2,15 +2,13 @@
 // font, and the four text primitives every painter of the program uses
 // (measure, draw, draw in colours, fill a box).
 //
-// Stored text keeps the 27 Hebrew letters (final forms included) at the codes
-// 0x61..0x7B. A font may carry its Hebrew letters at one of three places,
-// named by the letter base: 97 (the Latin lower-case positions: bytes are
-// drawn unchanged), 224 (the 8-bit Hebrew code pages) or 1488 (the Unicode
-// Hebrew block).
+// Stored text is in the book's letter code, and a font carries its Hebrew
+// letters at one of three letter bases (format/book_format.h).
 #pragma once
 
 #include <cstdint>
 
+#include "format/book_format.h"
 #include "platform/types.h"
 
 // The scratch through which conversions are made. `buffer` holds
@@ -27,11 +25,6 @@ struct DisplayTextBuffer {
 // The shared scratch of every text painter. Starts with no buffer,
 // capacity 0 and letter base 97.
 extern DisplayTextBuffer TextBuffer;
-
-// Letter bases a font can have.
-constexpr std::int32_t kLatinLetterBase = 97;
-constexpr std::int32_t kCodePageLetterBase = 224;
-constexpr std::int32_t kUnicodeLetterBase = 1488;
 
 // A rectangle given by its corner and size.
 struct ViewBox {

@@ -12,7 +12,7 @@
 #include "platform/memory.h"
 #include "resources/book_resources.h"
 #include "store/article_store.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 
 namespace {
 

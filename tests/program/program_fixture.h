@@ -17,7 +17,7 @@
 #include "resources/ui_resources.h"
 #include "support/temp_registry.h"
 #include "view/article_view.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 
 
 using Step = std::function<void()>;

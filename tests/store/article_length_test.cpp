@@ -4,7 +4,7 @@
 #include "platform/memory.h"
 #include "resources/book_resources.h"
 #include "store/article_store.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 
 // The buffer length LoadArticle reports covers the whole stream: walking the
 // records of every lesson within that length ends exactly at the end mark.

@@ -15,8 +15,6 @@ namespace bookc {
 
 namespace {
 
-constexpr unsigned kBookmarkSectionKey = 0x877;  // the reader's own Bookmarks heading
-
 std::vector<std::string_view> SplitLines(std::string_view source) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
@@ -112,9 +110,9 @@ unsigned AlignBits(Align align, bool rtl, Align fallback) {
         align = fallback != Align::Unset ? fallback : (rtl ? Align::Right : Align::Left);
     }
     switch (align) {
-    case Align::Right: return 0x20;
-    case Align::Centre: return 0x40;
-    default: return 0x00;
+    case Align::Right: return kAlignRight;
+    case Align::Centre: return kAlignCentre;
+    default: return kAlignLeft;
     }
 }
 
@@ -150,7 +148,7 @@ public:
         if (start == line.size()) {
             // A blank line: the record before it is followed by a blank line.
             if (lastShown_ >= 0) {
-                stream_[std::size_t(lastShown_)] |= 0x80;
+                stream_[std::size_t(lastShown_)] |= kBlankLineAfter;
             }
             return;
         }
@@ -215,7 +213,7 @@ private:
                 return;
             }
             const std::size_t start = stream_.size();
-            stream_.insert(stream_.end(), {0x07, 0x00, 0x00});
+            stream_.insert(stream_.end(), {kSpecialStyle, 0x00, 0x00});
             Added(start, false);
         } else {
             diagnostics_.Error(spot_, ColumnAt(line, at),
@@ -252,7 +250,7 @@ private:
                    std::size_t at) {
         bool rtl = true, bold = false, cont = false, blank = false;
         Align align = Align::Unset;
-        unsigned size = 1;
+        unsigned size = kStyleNormal;
         long indent = 0, label = 0;
         bool ok = true;
         const Word* contWord = nullptr;
@@ -260,11 +258,11 @@ private:
             const std::string_view w = word.text;
             if (DirectionWord(w, &rtl) || AlignmentWord(w, &align)) {
             } else if (w == "normal") {
-                size = 1;
+                size = kStyleNormal;
             } else if (w == "small") {
-                size = 2;
+                size = kStyleSmall;
             } else if (w == "large") {
-                size = 4;
+                size = kStyleLarge;
             } else if (w == "bold") {
                 bold = true;
             } else if (w == "blank") {
@@ -273,9 +271,9 @@ private:
                 cont = true;
                 contWord = &word;
             } else if (StartsWith(w, "indent=")) {
-                ok &= NumberAttribute(word, "indent", 0, 63, line, spot_, diagnostics_, &indent);
+                ok &= NumberAttribute(word, "indent", 0, kIndentMask, line, spot_, diagnostics_, &indent);
             } else if (StartsWith(w, "label=")) {
-                ok &= NumberAttribute(word, "label", 0, 3, line, spot_, diagnostics_, &label);
+                ok &= NumberAttribute(word, "label", 0, kMaxLabelCode, line, spot_, diagnostics_, &label);
             } else {
                 UnknownWord(line, word,
                             "rtl ltr right left centre normal small large bold indent=N label=N cont blank");
@@ -300,9 +298,9 @@ private:
             diagnostics_.Error(spot_, ColumnAt(line, at), "the first paragraph of a lesson needs text");
             return;
         }
-        const unsigned flags = size | (bold ? 0x08u : 0u) | (rtl ? 0x10u : 0u) | AlignBits(align, rtl, Align::Unset) |
-                               (blank ? 0x80u : 0u);
-        const unsigned layout = unsigned(indent) | (unsigned(label) << 6);
+        const unsigned flags = size | (bold ? kStyleBold : 0u) | (rtl ? kRightToLeft : 0u) |
+                               AlignBits(align, rtl, Align::Unset) | (blank ? kBlankLineAfter : 0u);
+        const unsigned layout = unsigned(indent) | (unsigned(label) << kLabelShift);
         if (cont) {
             bytes.insert(bytes.begin(), ' ');
         }
@@ -340,7 +338,7 @@ private:
             titleFirst_ = true;
         }
         // The search banner knows titles and subtitles by these exact bytes.
-        const unsigned flags = title ? (rtl ? 0xDC : 0xCC) : (rtl ? 0xD1 : 0xC1);
+        const unsigned flags = (title ? kTitleFlags : kSubtitleFlags) | (rtl ? kRightToLeft : 0u);
         TextRecord(flags, 0, bytes);
     }
 
@@ -356,7 +354,7 @@ private:
                 blank = true;
             } else if (w.size() > 2 && w.substr(w.size() - 2) == "px" &&
                        ParseNumber(w.substr(0, w.size() - 2), &value)) {
-                if (value < 1 || value > 160) {
+                if (value < 1 || value > kSeparatorPixelMax) {
                     diagnostics_.Error(spot_, ColumnAt(line, word.offset), "a rule is 1 to 160 pixels wide");
                     ok = false;
                 }
@@ -367,7 +365,7 @@ private:
                                        "a rule's percentage is even, from 2% to 190%");
                     ok = false;
                 }
-                width = 160 + value / 2;
+                width = SeparatorPercentLayout(int(value));
             } else {
                 UnknownWord(line, word, "Npx Npercent right left centre blank");
                 ok = false;
@@ -381,7 +379,7 @@ private:
             return;
         }
         const std::size_t start = stream_.size();
-        const unsigned flags = 0x07 | AlignBits(align, false, Align::Centre) | (blank ? 0x80u : 0u);
+        const unsigned flags = kSpecialStyle | AlignBits(align, false, Align::Centre) | (blank ? kBlankLineAfter : 0u);
         stream_.push_back(std::uint8_t(flags));
         stream_.push_back(std::uint8_t(width));
         stream_.push_back(0);
@@ -427,18 +425,14 @@ private:
             return;
         }
         const std::size_t start = stream_.size();
-        const unsigned flags = 0x07 | (rtl ? 0x10u : 0u) | AlignBits(align, rtl, Align::Unset) | (blank ? 0x80u : 0u);
+        const unsigned flags = kSpecialStyle | (rtl ? kRightToLeft : 0u) | AlignBits(align, rtl, Align::Unset) |
+                               (blank ? kBlankLineAfter : 0u);
         stream_.push_back(std::uint8_t(flags));
         stream_.push_back(1);  // any non-zero layout byte marks a link
-        const unsigned n = unsigned(number);
-        if (n < 0x80 && static_cast<unsigned char>(caption[0]) < 0x80) {
-            stream_.push_back(std::uint8_t(n));
-        } else {
-            // Two number bytes: the second carries bit 7, so the first may
-            // not be 0 and a caption byte with bit 7 is not read as a number.
-            stream_.push_back(std::uint8_t(0x80 | (n & 0x7F)));
-            stream_.push_back(std::uint8_t(0x80 | (n >> 7)));
-        }
+        std::uint8_t numberBytes[2];
+        const int numberSize =
+            EncodeLinkNumber(std::uint16_t(number), static_cast<std::uint8_t>(caption[0]), numberBytes);
+        stream_.insert(stream_.end(), numberBytes, numberBytes + numberSize);
         stream_.insert(stream_.end(), caption.begin(), caption.end());
         stream_.push_back(0);
         Added(start, true);
@@ -458,7 +452,7 @@ private:
         if (shown) {
             lastShown_ = long(start);
         }
-        if (stream_.size() > kMaxStream && !sizeReported_) {
+        if (stream_.size() > kMaxStreamLength && !sizeReported_) {
             sizeReported_ = true;
             diagnostics_.Error(spot_, 1,
                                "the lesson's stream passes 65,535 bytes here (" + std::to_string(stream_.size()) +
@@ -538,12 +532,12 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
         if (line[i] == '+' || line[i] == '-') {
             entry.kind = IndexEntry::Section;
             entry.open = line[i] == '+';
-            entry.style = 0x09;
+            entry.style = kStyleNormal | kStyleBold;
             ++i;
         } else if (line[i] == '=') {
             entry.kind = IndexEntry::Plain;
             entry.key = 0;
-            entry.style = 0x01;
+            entry.style = kStyleNormal;
             ++i;
         } else if (line[i] >= '0' && line[i] <= '9') {
             std::size_t end = i;
@@ -559,7 +553,7 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
             }
             entry.kind = IndexEntry::Article;
             entry.key = number;
-            entry.style = 0x01;
+            entry.style = kStyleNormal;
             i = end;
         } else {
             diagnostics.Error(spot, ColumnAt(line, i),
@@ -587,7 +581,7 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
                 const std::string_view w = word.text;
                 long value = 0;
                 if (w == "normal" || w == "small" || w == "large") {
-                    size = w == "normal" ? 1 : w == "small" ? 2 : 4;
+                    size = w == "normal" ? kStyleNormal : w == "small" ? kStyleSmall : kStyleLarge;
                     styled = true;
                 } else if (w == "bold") {
                     bold = styled = true;
@@ -603,11 +597,12 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
                     }
                 } else if (StartsWith(w, "id=") && entry.kind != IndexEntry::Article) {
                     const long low = entry.kind == IndexEntry::Section ? 1 : 0;
-                    if (!NumberAttribute(word, "id", low, 16383, line, spot, diagnostics, &value)) {
+                    if (!NumberAttribute(word, "id", low, kEntryKeyMask, line, spot, diagnostics, &value)) {
                         ok = false;
                     } else if (entry.kind == IndexEntry::Section && value == long(kBookmarkSectionKey)) {
                         diagnostics.Error(spot, ColumnAt(line, word.offset),
-                                          "section number 2167 belongs to the reader's Bookmarks section");
+                                          "section number " + std::to_string(kBookmarkSectionKey) +
+                                              " belongs to the reader's Bookmarks section");
                         ok = false;
                     } else if (entry.kind == IndexEntry::Section && sectionKeys.count(value) != 0) {
                         diagnostics.Error(spot, ColumnAt(line, word.offset),
@@ -629,7 +624,7 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
                 }
             }
             if (styled) {
-                entry.style = (size == 0 ? 1 : size) | (bold ? 0x08 : 0);
+                entry.style = (size == 0 ? kStyleNormal : size) | (bold ? kStyleBold : 0u);
             }
             i = close + 1;
             while (i < line.size() && line[i] == ' ') {
@@ -681,50 +676,44 @@ bool CompileIndex(std::string_view source, const std::string& fileName, const Op
 
         unsigned id = unsigned(entry.key);
         if (entry.kind == IndexEntry::Section) {
-            id |= 0x8000;
+            id |= kSectionBit;
         } else if (entry.kind == IndexEntry::Article) {
-            id |= 0x4000;
+            id |= kArticleBit;
             if (listed != nullptr) {
                 listed->push_back(int(entry.key));
             }
         }
-        const unsigned flags = entry.style | (entry.kind == IndexEntry::Section && entry.open ? 0x40u : 0u) |
-                               (shown ? 0x80u : 0u);
-        out.push_back(std::uint8_t(id & 0xFF));
-        out.push_back(std::uint8_t(id >> 8));
-        out.push_back(std::uint8_t(flags));
-        out.push_back(std::uint8_t(entry.level));
+        const unsigned flags = entry.style | (entry.kind == IndexEntry::Section && entry.open ? kExpandedBit : 0u) |
+                               (shown ? kVisibleBit : 0u);
+        const std::size_t start = out.size();
+        out.resize(start + kIndexTextAt);
+        WriteIndexId(out.data() + start, std::uint16_t(id));
+        out[start + kIndexFlagsAt] = std::uint8_t(flags);
+        out[start + kIndexLevelAt] = std::uint8_t(entry.level);
         out.insert(out.end(), entry.text.begin(), entry.text.end());
         out.push_back(0);
-        if (out.size() + 5 > kMaxStream) {
+        if (out.size() + kIndexEndMarkSize > kMaxStreamLength) {
             diagnostics.Error(entry.spot, 1, "the index stream passes 65,535 bytes here");
             break;
         }
     }
-    out.insert(out.end(), 5, 0);
+    out.insert(out.end(), kIndexEndMarkSize, 0);
     return diagnostics.ErrorCount() == errorsAtStart;
 }
 
 std::vector<std::uint8_t> MakeContainer(const std::vector<std::uint8_t>& text) {
     const std::vector<std::uint8_t> packed = PalmDocCompress(text.data(), text.size());
     std::vector<std::uint8_t> out;
-    if (text.size() > kMaxStream || packed.size() + 8 > 0xFFFF) {
+    const std::size_t size = kContainerStreamAt + packed.size() + kContainerTrailerSize;
+    // The remainder length (all but the lead) must fit its 16 bits.
+    if (text.size() > kMaxStreamLength || size - kContainerLeadSize > 0xFFFF) {
         return out;
     }
-    const unsigned remainder = unsigned(packed.size()) + 8;
-    const unsigned length = unsigned(text.size());
-    auto put16 = [&](unsigned v) {
-        out.push_back(std::uint8_t(v >> 8));
-        out.push_back(std::uint8_t(v & 0xFF));
-    };
-    out.reserve(packed.size() + 14);
-    put16(remainder);
-    put16(length);
-    put16(length);
-    put16(unsigned(packed.size()));
-    put16(length);
+    out.reserve(size);
+    out.resize(kContainerStreamAt);
+    WriteContainerHeader(out.data(), std::uint16_t(packed.size()), std::uint16_t(text.size()));
     out.insert(out.end(), packed.begin(), packed.end());
-    out.insert(out.end(), 4, 0);
+    out.insert(out.end(), kContainerTrailerSize, 0);
     return out;
 }
 
@@ -812,7 +801,7 @@ bool CompileBook(const std::filesystem::path& bookDir, const Options& options, D
             continue;
         }
         CompiledResource resource;
-        resource.id = std::uint16_t(1000 + n);
+        resource.id = std::uint16_t(kArticleResourceBase + n);
         resource.bytes = MakeContainer(stream);
         if (resource.bytes.empty()) {
             diagnostics.Error({path.string(), 0}, 0, "the compressed lesson does not fit its container");

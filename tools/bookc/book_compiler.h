@@ -9,14 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "format/book_format.h"
 #include "tools/bookc/diagnostics.h"
 
 namespace bookc {
 
 constexpr int kDefaultLessonCount = 262;
-constexpr std::uint16_t kIndexResourceId = 32767;
-constexpr unsigned kBackLink = 16383;
-constexpr std::size_t kMaxStream = 65535;
 
 struct Options {
     int lessonCount = kDefaultLessonCount;  // lessons 1..lessonCount must all exist

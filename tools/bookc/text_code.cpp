@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "format/book_format.h"
+
 namespace bookc {
 
 namespace {
@@ -56,8 +58,6 @@ bool IsBidiControl(char32_t c) {
            (c >= 0x2066 && c <= 0x2069);
 }
 
-bool IsHebrewLetter(char32_t c) { return c >= 0x05D0 && c <= 0x05EA; }
-
 const char* Suggestion(char32_t c) {
     switch (c) {
     case 0x2018:
@@ -85,8 +85,8 @@ unsigned char ByteFor(char32_t c, Direction direction, const char** reason) {
         return 0;
     }
     if (direction == Direction::RightToLeft) {
-        if (IsHebrewLetter(c)) {
-            return (unsigned char)(0x61 + (c - 0x05D0));
+        if (IsUnicodeHebrewLetter(c)) {
+            return LetterCodeOf(c);
         }
         if (c >= U'a' && c <= U'z') {
             *reason = "a lower-case Latin letter in right-to-left text (write it in upper case, or "
@@ -94,7 +94,7 @@ unsigned char ByteFor(char32_t c, Direction direction, const char** reason) {
             return 0;
         }
         if (c == U'{') {
-            return 0x7E;
+            return kOpenBraceCode;
         }
         if (c == U'~') {
             *reason = "'~' in right-to-left text (its code shows '{' there)";
@@ -104,7 +104,7 @@ unsigned char ByteFor(char32_t c, Direction direction, const char** reason) {
             return (unsigned char)c;
         }
     } else {
-        if (IsHebrewLetter(c)) {
+        if (IsUnicodeHebrewLetter(c)) {
             *reason = "a Hebrew letter in left-to-right text (make the paragraph rtl)";
             return 0;
         }

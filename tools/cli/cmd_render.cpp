@@ -16,6 +16,7 @@
 #include "resources/ui_resources.h"
 #include "store/article_store.h"
 #include "tools/cli/cli_command.h"
+#include "tools/cli/render_dialog.h"
 #include "view/article_view.h"
 
 namespace {
@@ -38,7 +39,10 @@ void PrintRenderHelp() {
         "  --lines              print the display lines (offset, count, x, width, ...)\n"
         "  --window             draw the reader's whole window at --size instead: bar,\n"
         "                       buttons, gutter, scroll bar and page (your own settings\n"
-        "                       are not read or changed)\n");
+        "                       are not read or changed)\n"
+        "\n"
+        "tovanel-cli render --dialog NAME ... draws one of the reader's dialogs\n"
+        "instead ('tovanel-cli render --dialog --help' lists them).\n");
 }
 
 bool ParseInt(const char* text, long low, long high, long* value) {
@@ -215,6 +219,9 @@ int RunRender(int argc, char** argv) {
         PrintRenderHelp();
         return 0;
     }
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--dialog") == 0) return RenderDialog(argc, argv);
+    }
     RenderOptions options;
     if (const int code = ParseOptions(argc, argv, &options); code != 0) {
         return code;
@@ -292,7 +299,7 @@ int RunRender(int argc, char** argv) {
     return 0;
 }
 
-const CliCommand kRenderCommand("render", "render LESSON --out FILE.png [options]",
+const CliCommand kRenderCommand("render", "render LESSON|--dialog NAME --out FILE.png [options]",
                                 "paint a lesson's page into a PNG", RunRender);
 
 }  // namespace
