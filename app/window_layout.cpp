@@ -66,6 +66,25 @@ void AddToolButtons() {
     plat::CommandBarAddButtons(AppState.MenuBar, 7, buttons);
 }
 
+// The anchor of the last resize and the page it gave. While the reader has
+// not moved the page since, the next resize keeps that anchor: a top line
+// starts at or before its anchor, so taking a fresh one at every step of a
+// dragged resize would creep back through the text.
+struct ResizeMemory {
+    TextAnchor anchor;
+    const std::uint8_t* text = nullptr;
+    std::uint16_t topLine = 0;
+};
+ResizeMemory g_lastResize;
+
+TextAnchor ResizeAnchor(const ArticleView* view) {
+    if (g_lastResize.anchor.valid && g_lastResize.text == view->text &&
+        g_lastResize.topLine == view->topLine) {
+        return g_lastResize.anchor;
+    }
+    return TopTextAnchor(view);
+}
+
 }  // namespace
 
 void CreateMenuBar() {
@@ -133,7 +152,18 @@ void ResizeView(plat::Window window, int width, int height) {
     if (view == nullptr) return;
     height -= AppState.MenuBarHeight;
     if (view->box.width == width && view->box.height == height) return;
-    SetViewSize(view, width, height);
+    // The text at the top of the page stays there; a page that was full
+    // stays full.
+    const TextAnchor anchor = ResizeAnchor(view);
+    const bool pageWasFull = view->topLine <= view->maxTopLine;
+    if (SetViewSize(view, width, height) == 0 && anchor.valid) {
+        int top = TopLineForAnchor(view, anchor);
+        if (top >= 0) {
+            if (pageWasFull && top > view->maxTopLine) top = view->maxTopLine;
+            view->topLine = std::uint16_t(top);
+        }
+    }
+    g_lastResize = {anchor, view->text, view->topLine};
     UpdateScrollBar(window);
 }
 

@@ -3,6 +3,30 @@
 // how much is visible.
 #include "program_fixture.h"
 
+namespace {
+
+void Resize(int width, int height) {
+    plat::SendMessage(AppState.MainWindow, WM_SIZE, 0,
+                      plat::MakeLParam(std::uint16_t(width), std::uint16_t(height)));
+}
+
+// The entry shown at a display line, and whether that line is the blank
+// line after it.
+const DisplayLine* EntryAt(const ArticleView* view, int displayLine, bool* blank) {
+    int count = 0;
+    for (const DisplayLine* line = view->lines; line->flags != 0; ++line) {
+        const int lines = (line->flags & 0x80) != 0 ? 2 : 1;
+        if (displayLine < count + lines) {
+            *blank = displayLine > count;
+            return line;
+        }
+        count += lines;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 TEST_F(Program, TheTextKeepsADesktopMarginUnlessAGutterIsStored) {
     const struct {
         const char* stored;  // nullptr: no value
@@ -24,4 +48,43 @@ TEST_F(Program, TheTextKeepsADesktopMarginUnlessAGutterIsStored) {
         }};
         EXPECT_EQ(Run(), 0);
     }
+}
+
+TEST_F(Program, AResizeKeepsTheTextAtTheTopOfThePage) {
+    steps = {[&] {
+        ArticleView* view = View();
+        plat::Rect client;
+        plat::GetClientRect(Main(), &client);
+        const int top = view->maxTopLine / 2;
+        ASSERT_GT(top, 5);
+        for (int step = 0; step < 8; ++step) {
+            view->topLine = std::uint16_t(top + step);
+            const TextAnchor before = TopTextAnchor(view);
+            ASSERT_TRUE(before.valid);
+            // Narrower and back, a few times, as a dragged edge does: the
+            // top line always holds the text, and the old size gives the old
+            // page again.
+            for (int round = 0; round < 3; ++round) {
+                Resize(client.right - 60 + 7 * round, client.bottom);
+                ASSERT_EQ(view->box.width,
+                          client.right - 60 + 7 * round - 2 * AppState.SurroundingGutter);
+                bool blank = false;
+                const DisplayLine* line = EntryAt(view, view->topLine, &blank);
+                ASSERT_NE(line, nullptr);
+                EXPECT_EQ(blank, before.blankBefore);
+                if (!blank) {
+                    EXPECT_LE(line->textOffset, before.offset);
+                    EXPECT_LT(before.offset, line->textOffset + line->charCount);
+                }
+                Resize(client.right, client.bottom);
+                EXPECT_EQ(TopTextAnchor(view).offset, before.offset) << "from line " << top + step;
+                EXPECT_EQ(view->topLine, top + step);
+            }
+        }
+        // A full last page stays full in a higher window.
+        view->topLine = view->maxTopLine;
+        Resize(client.right, client.bottom + 80);
+        EXPECT_EQ(view->topLine, view->maxTopLine);
+    }};
+    EXPECT_EQ(Run(), 0);
 }
