@@ -1,5 +1,7 @@
 #include "app/window_layout.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/gdi.h"
@@ -169,12 +171,16 @@ void ResizeView(plat::Window window, int width, int height) {
 
 void UpdateScrollBar(plat::Window window) {
     if ((AppState.Flags & AppFlags::ScrollBarShown) == 0 || AppState.View == nullptr) return;
+    // The thumb is as long as the lines of a full page (those of the last
+    // one), and its positions run from 0 to maxTopLine as before.
+    const ArticleView* view = AppState.View;
+    const int page = std::max(int(view->totalLines) - int(view->maxTopLine), 1);
     plat::ScrollInfo info;
-    info.mask = SIF_RANGE | SIF_POS;
+    info.mask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.min = 0;
-    info.max = AppState.View->maxTopLine;
-    info.page = 0;
-    info.pos = AppState.View->topLine;
+    info.max = view->maxTopLine + page - 1;
+    info.page = std::uint32_t(page);
+    info.pos = std::min(view->topLine, view->maxTopLine);
     plat::SetScrollInfo(window, SB_VERT, info, true);
 }
 

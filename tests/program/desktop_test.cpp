@@ -1,6 +1,7 @@
 // What a desktop user expects of the window: a margin around the text, the
 // text under the eyes kept across a resize, a scroll bar thumb that shows
 // how much is visible.
+#include "app/window_layout.h"
 #include "program_fixture.h"
 
 namespace {
@@ -85,6 +86,35 @@ TEST_F(Program, AResizeKeepsTheTextAtTheTopOfThePage) {
         view->topLine = view->maxTopLine;
         Resize(client.right, client.bottom + 80);
         EXPECT_EQ(view->topLine, view->maxTopLine);
+    }};
+    EXPECT_EQ(Run(), 0);
+}
+
+TEST_F(Program, TheScrollBarThumbIsAsLongAsTheVisiblePart) {
+    steps = {[&] {
+        ArticleView* view = View();
+        plat::Rect client;
+        plat::GetClientRect(Main(), &client);
+        for (int height : {int(client.bottom), 120, 400}) {
+            Resize(client.right, height);
+            const int last = view->maxTopLine;
+            const int page = view->totalLines - last;
+            ASSERT_GT(page, 1);
+            for (int top : {0, last / 2, last, last + 2}) {
+                SCOPED_TRACE(testing::Message() << "height " << height << ", top " << top);
+                view->topLine = std::uint16_t(top);
+                UpdateScrollBar(Main());
+                plat::ScrollInfo info;
+                info.mask = SIF_RANGE | SIF_PAGE | SIF_POS;
+                ASSERT_TRUE(plat::GetScrollInfo(Main(), SB_VERT, &info));
+                EXPECT_EQ(info.min, 0);
+                EXPECT_EQ(int(info.page), page);
+                // Positions run from 0 to the last full page, as the
+                // thumb's range does.
+                EXPECT_EQ(info.max - int(info.page) + 1, last);
+                EXPECT_EQ(info.pos, std::min(top, last));
+            }
+        }
     }};
     EXPECT_EQ(Run(), 0);
 }

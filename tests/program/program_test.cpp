@@ -39,11 +39,11 @@ TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
             if (before >= View()->maxTopLine) expected = before;
             EXPECT_EQ(View()->topLine, expected);
             plat::ScrollInfo info;
-            info.mask = SIF_RANGE | SIF_POS;
+            info.mask = SIF_RANGE | SIF_PAGE | SIF_POS;
             ASSERT_TRUE(plat::GetScrollInfo(Main(), SB_VERT, &info));
             // A page step may end past the last full page; the bar stops there.
             EXPECT_EQ(info.pos, std::min(View()->topLine, View()->maxTopLine));
-            EXPECT_EQ(info.max, View()->maxTopLine);
+            EXPECT_EQ(info.max - int(info.page) + 1, View()->maxTopLine);
             // Home goes back to the top; Home at the top moves nothing.
             Key(VK_HOME);
             EXPECT_EQ(View()->topLine, 0);
