@@ -44,6 +44,8 @@ bool HandOverToRunningCopy() {
 
 namespace {
 
+StartOutcome g_startOutcome = StartOutcome::Ran;
+
 // With no gutter stored, the text keeps a desktop margin from the window's
 // edges and scroll bar: 8 pixels at 96 dots an inch, scaled with the screen.
 constexpr std::int32_t kGutterNotStored = INT32_MIN;
@@ -85,8 +87,13 @@ bool RegisterMainClass(const plat::Module* instance, const char16_t* className) 
     return plat::RegisterClass(windowClass);
 }
 
+StartOutcome LastStartOutcome() { return g_startOutcome; }
+
 plat::Window CreateMainWindow(int showCommand) {
-    if (HandOverToRunningCopy()) return nullptr;
+    if (HandOverToRunningCopy()) {
+        g_startOutcome = StartOutcome::HandedOver;
+        return nullptr;
+    }
     plat::InitCommonControls();
     bool taskBarHidden = false;
     if (TaskBarWindow != nullptr) {
@@ -105,6 +112,7 @@ plat::Window CreateMainWindow(int showCommand) {
                              AppState.Instance, nullptr);
     if (window == nullptr) {
         if (taskBarHidden) plat::ShowWindow(TaskBarWindow, SW_SHOW);
+        g_startOutcome = StartOutcome::NoWindow;
         return nullptr;
     }
     if (FullScreen) {
@@ -123,6 +131,7 @@ plat::Window CreateMainWindow(int showCommand) {
 
 int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int showCommand) {
     ClearAppState();
+    g_startOutcome = StartOutcome::Ran;
     AppState.Instance = instance;
     ReadSharedSwitches();
     bool taskBarWasVisible = false;
