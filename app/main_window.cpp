@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_state.h"
+#include "app/shortcuts.h"
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
@@ -44,6 +45,13 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
             return true;
         case VK_NEXT:
             if (view) ScrollBy(window, KeyPageAmount());
+            return true;
+        case VK_SPACE:
+            // Space pages forward, Shift+Space back, as in a browser.
+            if (view) {
+                const bool back = (HeldModifiers() & KeyModifier::Shift) != 0;
+                ScrollBy(window, back ? -KeyPageBackAmount() : KeyPageAmount());
+            }
             return true;
         case VK_END:
             // The last full page, from wherever the page is now.
@@ -223,8 +231,15 @@ plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::W
         case WM_HELP:
             // The About box opens here once it is part of the program.
             return 0;
-        case WM_KEYDOWN:
+        case WM_KEYDOWN: {
+            // A shortcut sends its menu item's command, as the menu does.
+            const std::uint16_t command = ShortcutCommand(std::uint32_t(wParam), HeldModifiers());
+            if (command != 0) {
+                plat::SendMessage(window, WM_COMMAND, command, 0);
+                return 0;
+            }
             return HandleKey(window, std::uint32_t(wParam)) ? 0 : 1;
+        }
         case WM_COMMAND:
             if (DispatchCommand(window, plat::LoWord(wParam)) == 0) return 0;
             return plat::DefWindowProc(window, message, wParam, lParam);

@@ -63,6 +63,10 @@ bool TranslateMessage(const Message* message);
 LResult DispatchMessage(const Message* message);
 LResult DefWindowProc(Window window, std::uint32_t message, WParam wParam, LParam lParam);
 
+// State of a key (VK_SHIFT, VK_CONTROL, VK_MENU) when the key message
+// being handled was made: negative while it was held down.
+std::int16_t GetKeyState(int virtualKey);
+
 bool InvalidateRect(Window window, const Rect* rect, bool erase);
 Dc GetDC(Window window);
 int ReleaseDC(Window window, Dc dc);

@@ -118,6 +118,10 @@ void TypeText(Window dialog, int id, const std::u16string& text);
 // The SHInitDialog flags a dialog received (0 when none).
 std::uint32_t InitDialogFlags(Window dialog);
 
+// Keys held down from now on, as GetKeyState reports them (VK_CONTROL,
+// VK_SHIFT, VK_MENU); an empty list releases them all.
+void HoldKeys(std::vector<std::uint32_t> keys);
+
 // Shell effects.
 const std::vector<std::u16string>& OpenedUrls();
 bool IsFullScreen(Window window);
