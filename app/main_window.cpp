@@ -5,6 +5,7 @@
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
+#include "clipboard/clipboard_export.h"
 #include "index/choose_section.h"
 #include "platform/shell.h"
 #include "platform/window.h"
@@ -178,15 +179,20 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
             UpdateBookmarkCheck(kMenuCheckSet);
             return 0;
         // These commands are in the menu and the bar; each does its work once
-        // its part of the program (search, fonts, clipboard, about box,
-        // update check) is built.
+        // its part of the program (search, fonts, about box, update check)
+        // is built.
         case Command::Search:
         case Command::SearchAgain:
         case Command::CheckForUpdates:
         case Command::About:
         case Command::Font:
+            return 0;
+        // Clipboard export: the whole article, alone or after what is there.
         case Command::Copy:
+            ExportArticle(AppState.View, false);
+            return 0;
         case Command::Append:
+            ExportArticle(AppState.View, true);
             return 0;
         default:
             return 1;

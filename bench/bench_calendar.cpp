@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "calendar/week_listing.h"
+#include "tools/cli/listings/week_listing.h"
 #include "calendar/weekly_schedule.h"
 #include "platform/time.h"
 

@@ -30,6 +30,13 @@ struct TextMetrics {
     std::int32_t tmMaxCharWidth = 0;  // widest character
 };
 
+// Drawing batches: between BeginDrawing and EndDrawing the primitives drawn
+// on `dc` share the backend's drawing set-up, and the window shows their
+// changes once, at the end. Batches nest; each Begin needs its End before
+// control returns to the message loop. The pictures are the same as without.
+void BeginDrawing(Dc dc);
+void EndDrawing(Dc dc);
+
 // Fonts.
 Font CreateFontIndirect(const LogFont& description);
 void DeleteFont(Font font);

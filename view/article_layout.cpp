@@ -1,17 +1,16 @@
-// The article view's record, its font cache, and the layout of a stream into
-// display lines.
+// The article view's record and the layout of a stream into display lines.
 #include <cstring>
 
 #include "platform/gdi.h"
 #include "platform/memory.h"
 #include "view/article_view.h"
+#include "view/style_fonts.h"
 
 namespace {
 
 constexpr int kLineTableStep = 128;
 // Lines and blank lines together must stay countable in 16 bits.
 constexpr int kMaxLines = 32767;
-constexpr std::int32_t kUnknownMetric = -1;
 
 std::uint8_t ByteAt(const std::uint8_t* stream, std::uint32_t length, std::uint32_t at) {
     return at < length ? stream[at] : 0;
@@ -23,140 +22,6 @@ std::uint8_t ByteAt(const std::uint8_t* stream, std::uint32_t length, std::uint3
 std::uint8_t WithoutBlankLine(std::uint8_t flags) {
     const std::uint8_t stripped = std::uint8_t(flags & ~kBlankLineAfter);
     return stripped != 0 ? stripped : std::uint8_t(0x01);
-}
-
-plat::Font CreateStyleFont(const ArticleView* view, int key) {
-    plat::LogFont description;
-    const std::int32_t size = view->font.FontSize;
-    if ((key & kStyleLarge) != 0) {
-        description.height = size != 0 ? size * 5 / 4 : 20;
-    } else if ((key & kStyleSmall) != 0) {
-        description.height = size != 0 ? size * 6 / 8 : 14;
-    } else {
-        description.height = size;
-    }
-    description.weight = (key & kStyleBold) != 0 ? FW_BOLD : FW_NORMAL;
-    for (int i = 0; i < 31 && view->font.FontName[i] != 0; ++i) {
-        description.faceName[i] = view->font.FontName[i];
-    }
-    return plat::CreateFontIndirect(description);
-}
-
-void DeleteCachedFonts(ArticleView* view) {
-    // A cached font still selected into the context gives way to the
-    // context's own before it is deleted.
-    plat::Font current = plat::SelectFont(view->deviceContext, nullptr);
-    for (FontCacheEntry* entry = view->fontCache; entry != nullptr; entry = entry->next) {
-        if (entry->font != nullptr && entry->font == current) {
-            current = nullptr;
-        }
-    }
-    if (current != nullptr) {
-        plat::SelectFont(view->deviceContext, current);
-    }
-    for (FontCacheEntry* entry = view->fontCache; entry != nullptr; entry = entry->next) {
-        if (entry->font != nullptr) {
-            plat::DeleteFont(entry->font);
-            entry->font = nullptr;
-        }
-        entry->lineHeight = entry->maxCharWidth = entry->aveCharWidth = kUnknownMetric;
-    }
-}
-
-plat::Colour StyleColour(int key) {
-    if ((key & (kStyleLarge | kStyleBold)) == (kStyleLarge | kStyleBold)) {
-        return kLargeBoldColour;
-    }
-    if ((key & kStyleSmall) != 0) {
-        return kSmallColour;
-    }
-    return kTextColour;
-}
-
-// The font metrics layout works with.
-struct LineFont {
-    std::int32_t height = 0;
-    std::int32_t maxCharWidth = 0;
-    std::int32_t aveCharWidth = 0;
-};
-
-// SelectStyleFont that also hands back the cache entry (none when memory ran
-// out) and whether a font was selected at all.
-FontCacheEntry* SelectStyleEntry(ArticleView* view, int keyAndOptions, plat::Font* previous,
-                                 bool* selected) {
-    const std::uint8_t key = std::uint8_t(keyAndOptions & kStyleKeyMask);
-    *previous = nullptr;
-    *selected = false;
-    FontCacheEntry* entry = nullptr;
-    FontCacheEntry* without = nullptr;
-    for (FontCacheEntry* e = view->fontCache; e != nullptr; e = e->next) {
-        if (e->styleKey == key) {
-            if (e->font != nullptr) {
-                entry = e;
-                break;
-            }
-            if (without == nullptr) {
-                without = e;
-            }
-        }
-    }
-    if (entry == nullptr) {
-        // An entry whose font was released is made again rather than doubled.
-        entry = without;
-        if (entry == nullptr) {
-            entry = static_cast<FontCacheEntry*>(plat::Allocate(sizeof(FontCacheEntry)));
-            if (entry != nullptr) {
-                *entry = FontCacheEntry{};
-                entry->styleKey = key;
-                entry->lineHeight = entry->maxCharWidth = entry->aveCharWidth = kUnknownMetric;
-                entry->next = view->fontCache;
-                view->fontCache = entry;
-            }
-        }
-        if (entry != nullptr) {
-            entry->font = CreateStyleFont(view, key);
-            entry->lineHeight = entry->maxCharWidth = entry->aveCharWidth = kUnknownMetric;
-        }
-    }
-    if ((keyAndOptions & kSelectWithColour) != 0) {
-        plat::SetTextColor(view->deviceContext, StyleColour(key));
-    }
-    if (entry == nullptr || entry->font == nullptr) {
-        return entry;
-    }
-    *previous = plat::SelectFont(view->deviceContext, entry->font);
-    *selected = true;
-    if (entry->lineHeight == kUnknownMetric) {
-        plat::TextMetrics metrics;
-        plat::GetTextMetrics(view->deviceContext, &metrics);
-        entry->lineHeight = metrics.tmHeight;
-        entry->maxCharWidth = metrics.tmMaxCharWidth;
-        entry->aveCharWidth = metrics.tmAveCharWidth;
-    }
-    return entry;
-}
-
-// Selects a style's font for layout and gives its metrics; false when
-// memory ran out.
-bool SelectLayoutFont(ArticleView* view, int key, LineFont* font, plat::Font* previous,
-                      bool* selected) {
-    FontCacheEntry* entry = SelectStyleEntry(view, key, previous, selected);
-    if (entry == nullptr) {
-        return false;
-    }
-    if (entry->font != nullptr) {
-        font->height = entry->lineHeight;
-        font->maxCharWidth = entry->maxCharWidth;
-        font->aveCharWidth = entry->aveCharWidth;
-    } else {
-        // The system would not make the font: go on with the one selected.
-        plat::TextMetrics metrics;
-        plat::GetTextMetrics(view->deviceContext, &metrics);
-        font->height = metrics.tmHeight;
-        font->maxCharWidth = metrics.tmMaxCharWidth;
-        font->aveCharWidth = metrics.tmAveCharWidth;
-    }
-    return true;
 }
 
 bool GrowLineTable(ArticleView* view) {
@@ -262,6 +127,53 @@ int AddSeparator(Layout& layout, const LineRecordInfo& record) {
     return 0;
 }
 
+// Right-to-left text in reading order: lines are cut from a reversed copy
+// kept with the view. Null when memory ran out.
+const std::uint8_t* ReadingOrderCopy(ArticleView* view, const std::uint8_t* text, int n) {
+    if (view->reversed == nullptr || view->reversedCapacity < std::uint32_t(n)) {
+        auto* copy = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(n)));
+        if (copy == nullptr) {
+            return nullptr;
+        }
+        plat::Free(view->reversed);
+        view->reversed = copy;
+        view->reversedCapacity = std::uint32_t(n);
+    }
+    for (int k = 0; k < n; ++k) {
+        view->reversed[k] = text[n - 1 - k];
+    }
+    return view->reversed;
+}
+
+// How many of the `remaining` characters at `text` go on a line with `room`
+// pixels, and their width. A word that does not fit moves to the next
+// line: the break comes after the last hyphen or at the last space, never
+// before the first character; a word with neither is cut where it stops
+// fitting.
+int BreakLine(Layout& layout, const std::uint8_t* text, int remaining, int room, int* count, int* width) {
+    ArticleView* view = layout.view;
+    *count = 0;
+    *width = 0;
+    if (remaining > 0) {
+        if (FitLine(view, text, remaining, room, layout.font.aveCharWidth, count, width) != 0) {
+            return -2;
+        }
+    }
+    if (*count < remaining && text[*count] != ' ') {
+        for (int k = *count - 1; k >= 1; --k) {
+            const std::uint8_t c = text[k];
+            if (c == ' ' || c == '-') {
+                *count = c == '-' ? k + 1 : k;
+                plat::Size extent;
+                plat::GetTextExtentPoint(view->deviceContext, TextBuffer.buffer, *count, &extent);
+                *width = extent.cx;
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
 // Breaks the text (or link caption) of a record into lines with the
 // effective flags `effective`; `label` is the record's hanging label code.
 int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effective, int label,
@@ -274,20 +186,10 @@ int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effe
     const std::uint8_t* text = layout.stream + record.textStart;
     const bool rightToLeft = (effective & kRightToLeft) != 0;
     if (rightToLeft) {
-        // Lines are cut in reading order, from a reversed copy.
-        if (view->reversed == nullptr || view->reversedCapacity < std::uint32_t(n)) {
-            auto* copy = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(n)));
-            if (copy == nullptr) {
-                return -2;
-            }
-            plat::Free(view->reversed);
-            view->reversed = copy;
-            view->reversedCapacity = std::uint32_t(n);
+        text = ReadingOrderCopy(view, text, n);
+        if (text == nullptr) {
+            return -2;
         }
-        for (int k = 0; k < n; ++k) {
-            view->reversed[k] = text[n - 1 - k];
-        }
-        text = view->reversed;
     }
     TextBuffer.letterBase = rightToLeft ? view->font.FontAsciiBase : kLatinLetterBase;
 
@@ -323,30 +225,10 @@ int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effe
                 room = 0;
             }
         }
-        const int remaining = n - lineStart;
         int count = 0;
         int width = 0;
-        if (remaining > 0) {
-            if (FitLine(view, text + lineStart, remaining, room, layout.font.aveCharWidth, &count,
-                        &width) != 0) {
-                return -2;
-            }
-        }
-        if (count < remaining && text[lineStart + count] != ' ') {
-            // Move the word that does not fit to the next line: break after
-            // the last hyphen or at the last space, never before the first
-            // character; a word with neither is cut where it stops fitting.
-            for (int k = count - 1; k >= 1; --k) {
-                const std::uint8_t c = text[lineStart + k];
-                if (c == ' ' || c == '-') {
-                    count = c == '-' ? k + 1 : k;
-                    plat::Size extent;
-                    plat::GetTextExtentPoint(view->deviceContext, TextBuffer.buffer, count,
-                                             &extent);
-                    width = extent.cx;
-                    break;
-                }
-            }
+        if (BreakLine(layout, text + lineStart, n - lineStart, room, &count, &width) != 0) {
+            return -2;
         }
 
         DisplayLine& line = view->lines[layout.lineIndex];
@@ -457,6 +339,60 @@ int LayoutRecords(Layout& layout) {
     return 0;
 }
 
+// Drops the link slots, which point into the line table that is about to
+// change, and makes sure there is a table; false when memory ran out.
+bool PrepareLineTable(ArticleView* view) {
+    plat::Free(view->linkHits);
+    view->linkHits = nullptr;
+    view->linkHitCapacity = 0;
+    if (view->lines == nullptr || view->capacity == 0) {
+        plat::Free(view->lines);
+        view->lines = nullptr;
+        view->capacity = 0;
+        auto* lines = static_cast<DisplayLine*>(
+            plat::Allocate(sizeof(DisplayLine) * std::size_t(kLineTableStep + 1)));
+        if (lines == nullptr) {
+            view->lineCount = 0;
+            return false;
+        }
+        view->lines = lines;
+        view->capacity = kLineTableStep;
+    }
+    return true;
+}
+
+// After a layout that went through: the totals, the text the view now
+// holds, the scroll limit and the link slots.
+void FinishLayout(const Layout& layout, std::uint8_t* stream) {
+    ArticleView* view = layout.view;
+    const int count = layout.lineIndex;
+    int total = count + layout.blankLines;
+    if (count > 0 && (view->lines[count - 1].flags & kBlankLineAfter) != 0) {
+        view->lines[count - 1].flags = WithoutBlankLine(view->lines[count - 1].flags);
+        --total;
+    }
+    view->totalLines = std::uint16_t(total);
+    view->text = stream;
+    view->textLength = layout.end < layout.length ? layout.end + 1 : layout.length;
+    ComputeMaxTopLine(view);
+
+    int links = 0;
+    for (int k = 0; k < count; ++k) {
+        const DisplayLine& line = view->lines[k];
+        if ((line.flags & kStyleMask) == kSpecialStyle && line.linkNumber != 0) {
+            ++links;
+        }
+    }
+    if (links > 0) {
+        auto* hits = static_cast<LinkHit*>(plat::Allocate(sizeof(LinkHit) * std::size_t(links + 1)));
+        if (hits != nullptr) {
+            hits[0] = LinkHit{};
+            view->linkHits = hits;
+            view->linkHitCapacity = std::uint16_t(links + 1);
+        }
+    }
+}
+
 }  // namespace
 
 ArticleView* CreateArticleView(plat::Dc dc, const plat::Rect* rect, const FontDescription* font,
@@ -504,35 +440,6 @@ int SetViewSize(ArticleView* view, int width, int height) {
     return LayoutArticle(view, view->text, 0, view->textLength);
 }
 
-int ApplyFont(ArticleView* view, const FontDescription* font) {
-    if (view == nullptr) {
-        return -1;
-    }
-    if (font == nullptr) {
-        DeleteCachedFonts(view);
-        return 0;
-    }
-    view->font = *font;
-    DeleteCachedFonts(view);
-    for (FontCacheEntry* entry = view->fontCache; entry != nullptr; entry = entry->next) {
-        entry->font = CreateStyleFont(view, entry->styleKey);
-    }
-    if (LayoutArticle(view, view->text, 0, view->textLength) != 0) {
-        return 1;
-    }
-    return PaintArticleView(view, 1);
-}
-
-plat::Font SelectStyleFont(ArticleView* view, int keyAndOptions) {
-    if (view == nullptr) {
-        return nullptr;
-    }
-    plat::Font previous = nullptr;
-    bool selected = false;
-    SelectStyleEntry(view, keyAndOptions, &previous, &selected);
-    return previous;
-}
-
 int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
                   std::uint32_t streamLength) {
     if (view == nullptr) {
@@ -563,22 +470,8 @@ int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
         view->text = nullptr;
         view->textLength = 0;
     }
-    // Link slots point into the line table, which is about to change.
-    plat::Free(view->linkHits);
-    view->linkHits = nullptr;
-    view->linkHitCapacity = 0;
-    if (view->lines == nullptr || view->capacity == 0) {
-        plat::Free(view->lines);
-        view->lines = nullptr;
-        view->capacity = 0;
-        auto* lines = static_cast<DisplayLine*>(
-            plat::Allocate(sizeof(DisplayLine) * std::size_t(kLineTableStep + 1)));
-        if (lines == nullptr) {
-            view->lineCount = 0;
-            return -2;
-        }
-        view->lines = lines;
-        view->capacity = kLineTableStep;
+    if (!PrepareLineTable(view)) {
+        return -2;
     }
 
     Layout layout{};
@@ -602,32 +495,7 @@ int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
     view->lines[count] = DisplayLine{};
     view->lineCount = std::uint16_t(count);
     if (status == 0) {
-        int total = count + layout.blankLines;
-        if (count > 0 && (view->lines[count - 1].flags & kBlankLineAfter) != 0) {
-            view->lines[count - 1].flags = WithoutBlankLine(view->lines[count - 1].flags);
-            --total;
-        }
-        view->totalLines = std::uint16_t(total);
-        view->text = stream;
-        view->textLength = layout.end < length ? layout.end + 1 : length;
-        ComputeMaxTopLine(view);
-
-        int links = 0;
-        for (int k = 0; k < count; ++k) {
-            const DisplayLine& line = view->lines[k];
-            if ((line.flags & kStyleMask) == kSpecialStyle && line.linkNumber != 0) {
-                ++links;
-            }
-        }
-        if (links > 0) {
-            auto* hits = static_cast<LinkHit*>(
-                plat::Allocate(sizeof(LinkHit) * std::size_t(links + 1)));
-            if (hits != nullptr) {
-                hits[0] = LinkHit{};
-                view->linkHits = hits;
-                view->linkHitCapacity = std::uint16_t(links + 1);
-            }
-        }
+        FinishLayout(layout, stream);
     }
     if (selected) {
         plat::SelectFont(view->deviceContext, previousFont);

@@ -176,10 +176,10 @@ void FrameLinkGroup(ArticleView* view, int first, int y, int room) {
 
 }  // namespace
 
-int PaintArticleView(ArticleView* view, int erase) {
-    if (view == nullptr || view->text == nullptr || view->lines == nullptr) {
-        return -1;
-    }
+namespace {
+
+// The page without the highlight.
+void PaintPage(ArticleView* view, int erase) {
     plat::Dc dc = view->deviceContext;
     view->linesPainted = 0;
     const PageStart page = FindPageStart(view);
@@ -248,10 +248,23 @@ int PaintArticleView(ArticleView* view, int erase) {
         plat::SelectFont(dc, oldFont);
     }
     plat::SetTextColor(dc, oldColour);
-    if (view->highlightStart != 0 || view->highlightEnd != 0) {
-        return PaintHighlight(view);
+}
+
+}  // namespace
+
+int PaintArticleView(ArticleView* view, int erase) {
+    if (view == nullptr || view->text == nullptr || view->lines == nullptr) {
+        return -1;
     }
-    return 0;
+    // One drawing batch for the whole page, highlight included.
+    plat::BeginDrawing(view->deviceContext);
+    PaintPage(view, erase);
+    int result = 0;
+    if (view->highlightStart != 0 || view->highlightEnd != 0) {
+        result = PaintHighlight(view);
+    }
+    plat::EndDrawing(view->deviceContext);
+    return result;
 }
 
 int PaintHighlight(ArticleView* view) {

@@ -206,6 +206,10 @@ Brush SelectBrush(Dc dc, Brush brush) {
     return previous;
 }
 
+// Nothing is drawn for real, so a batch changes nothing here.
+void BeginDrawing(Dc) {}
+void EndDrawing(Dc) {}
+
 bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     if (dc == nullptr || brush == nullptr) return false;
     headless::DrawOp op = BaseOp(dc, headless::DrawOp::Fill);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,17 @@ void ResetGdi();
 void ResetMisc();
 Menu NewMenuFromTemplate(const Module* module, std::uint16_t menuId);
 LResult ControlMessage(Window control, std::uint32_t message, WParam wParam, LParam lParam);
+void ResetDialogs();
+
+// A window that exists and has not been destroyed.
+bool Alive(Window window);
+// The client rectangle: the window less its scroll bar.
+Rect ClientOf(Window window);
+// Makes the window the foreground one, with WM_ACTIVATE to both.
+void Activate(Window window);
+// Dispatches queued messages and paints until `done` holds or nothing is
+// left to do; returns false when the queue ran dry first.
+bool Pump(const std::function<bool()>& done);
 }  // namespace headless
 
 }  // namespace plat

@@ -1,8 +1,10 @@
-// Headless windows: a deterministic message loop, tool bars, menus, scroll
-// bars, message boxes and modal dialogs driven by the test's script.
+// Headless windows: classes, windows, a deterministic message loop,
+// painting and the scroll bar. Menus and bars are in headless_bars.cpp,
+// message boxes and dialogs in headless_dialog.cpp.
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -12,6 +14,11 @@
 #include "platform/unicode.h"
 
 namespace plat {
+
+using headless::Activate;
+using headless::Alive;
+using headless::ClientOf;
+
 namespace {
 
 struct ClassRecord {
@@ -29,18 +36,15 @@ Window g_foreground = nullptr;
 int g_screenWidth = 240;
 int g_screenHeight = 320;
 headless::IdleHandler g_idle;
-headless::DialogDriver g_driver;
-std::vector<headless::MessageBoxRecord> g_boxes;
-std::deque<int> g_answers;
-std::vector<headless::DialogRecord> g_dialogsRun;
 bool g_snapshotPending = false;
 IdleCallback g_idleCallback = nullptr;
 void* g_idleContext = nullptr;
 
 constexpr int kScrollBarWidth = 13;
-constexpr int kCommandBarHeight = 24;
-constexpr int kMenuBarHeight = 26;
-constexpr int kDialogUnit = 2;
+
+}  // namespace
+
+namespace headless {
 
 bool Alive(Window w) {
     if (w == nullptr) return false;
@@ -81,20 +85,7 @@ Window FirstInvalid() {
     return nullptr;
 }
 
-int DefaultAnswer(std::uint32_t type) {
-    switch (type & MB_TYPEMASK) {
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            return IDYES;
-        default:
-            return IDOK;
-    }
-}
-
-// Dispatches queued messages and paints until `done` holds or nothing is
-// left to do; returns false when the queue ran dry first.
-template <typename Done>
-bool Pump(Done done) {
+bool Pump(const std::function<bool()>& done) {
     while (!done()) {
         if (!g_queue.empty()) {
             Message m = g_queue.front();
@@ -104,7 +95,7 @@ bool Pump(Done done) {
                 return false;
             }
             DispatchMessage(&m);
-        } else if (Window w = FirstInvalid()) {
+        } else if (Window w = headless::FirstInvalid()) {
             SendMessage(w, WM_PAINT, 0, 0);
             w->invalid = false;
         } else {
@@ -113,10 +104,6 @@ bool Pump(Done done) {
     }
     return true;
 }
-
-}  // namespace
-
-namespace headless {
 
 std::vector<std::unique_ptr<WindowObject>>& AllWindows() { return g_windows; }
 std::deque<Message>& Queue() { return g_queue; }
@@ -143,16 +130,6 @@ Menu NewMenuFromTemplate(const Module* module, std::uint16_t menuId) {
     return menu;
 }
 
-const std::vector<MessageBoxRecord>& MessageBoxes() { return g_boxes; }
-void ScriptMessageBoxAnswers(std::vector<int> answers) {
-    g_answers.assign(answers.begin(), answers.end());
-}
-void ClearMessageBoxes() {
-    g_boxes.clear();
-    g_answers.clear();
-}
-void SetDialogDriver(DialogDriver driver) { g_driver = std::move(driver); }
-const std::vector<DialogRecord>& DialogsRun() { return g_dialogsRun; }
 void SetIdleHandler(IdleHandler handler) { g_idle = std::move(handler); }
 void SetScreenSize(int width, int height) {
     g_screenWidth = width;
@@ -193,10 +170,7 @@ void Reset() {
     g_screenWidth = 240;
     g_screenHeight = 320;
     g_idle = nullptr;
-    g_driver = nullptr;
-    g_boxes.clear();
-    g_answers.clear();
-    g_dialogsRun.clear();
+    ResetDialogs();
     g_snapshotPending = false;
     g_idleCallback = nullptr;
     ResetGdi();
@@ -240,7 +214,7 @@ Window CreateWindowEx(std::uint32_t exStyle, const char16_t* className, const ch
         return nullptr;
     }
     if (!Alive(w)) return nullptr;
-    SendSize(w);
+    headless::SendSize(w);
     if (style & WS_VISIBLE) {
         w->visible = true;
         w->invalid = true;
@@ -304,7 +278,7 @@ bool MoveWindow(Window window, int x, int y, int width, int height, bool repaint
     window->rect = Rect{x, y, x + width, y + height};
     bool resized = (old.right - old.left) != width || (old.bottom - old.top) != height;
     if (resized && window->kind != WindowKind::Control && window->kind != WindowKind::Bar) {
-        SendSize(window);
+        headless::SendSize(window);
     }
     if (repaint) window->invalid = true;
     return true;
@@ -431,7 +405,7 @@ int GetMessage(Message* message) {
             }
             return 1;
         }
-        if (Window w = FirstInvalid()) {
+        if (Window w = headless::FirstInvalid()) {
             *message = Message{w, WM_PAINT, 0, 0};
             return 1;
         }
@@ -444,7 +418,7 @@ int GetMessage(Message* message) {
         }
         bool goOn = g_idle && idleWithoutWork < 1000 && g_idle();
         if (goOn) {
-            idleWithoutWork = g_queue.empty() && FirstInvalid() == nullptr ? idleWithoutWork + 1 : 0;
+            idleWithoutWork = g_queue.empty() && headless::FirstInvalid() == nullptr ? idleWithoutWork + 1 : 0;
             continue;
         }
         // The session ends: every top-level window is closed.
@@ -542,223 +516,8 @@ bool GetScrollInfo(Window window, int, ScrollInfo* info) {
     return true;
 }
 
-std::int32_t CheckMenuItem(Menu menu, std::uint32_t itemId, std::uint32_t flags) {
-    if (menu == nullptr) return -1;
-    for (auto& item : menu->items) {
-        if (item.id == itemId && item.id != 0) {
-            std::int32_t previous = item.checked ? std::int32_t(MF_CHECKED) : 0;
-            item.checked = (flags & MF_CHECKED) != 0;
-            return previous;
-        }
-    }
-    return -1;
-}
-
-static MenuObject::Item* MenuItem(Menu menu, std::uint32_t itemId, bool byPosition) {
-    if (menu == nullptr) return nullptr;
-    if (byPosition) return itemId < menu->items.size() ? &menu->items[itemId] : nullptr;
-    for (auto& item : menu->items) {
-        if (item.id == itemId && item.id != 0) return &item;
-    }
-    return nullptr;
-}
-
-bool GetMenuItemInfo(Menu menu, std::uint32_t itemId, bool byPosition, MenuItemInfo* info) {
-    MenuObject::Item* item = MenuItem(menu, itemId, byPosition);
-    if (item == nullptr || info == nullptr) return false;
-    if (info->mask & MIIM_STATE) info->state = item->checked ? MFS_CHECKED : 0;
-    return true;
-}
-
-bool SetMenuItemInfo(Menu menu, std::uint32_t itemId, bool byPosition, const MenuItemInfo& info) {
-    MenuObject::Item* item = MenuItem(menu, itemId, byPosition);
-    if (item == nullptr) return false;
-    if (info.mask & MIIM_STATE) item->checked = (info.state & MFS_CHECKED) != 0;
-    return true;
-}
-
-static Window NewBar(Window parent, bool atBottom) {
-    if (!Alive(parent)) return nullptr;
-    Window bar = headless::NewWindow(WindowKind::Bar);
-    bar->parent = parent;
-    bar->bar.atBottom = atBottom;
-    bar->bar.height = atBottom ? kMenuBarHeight : kCommandBarHeight;
-    Rect client = ClientOf(parent);
-    bar->rect = atBottom ? Rect{0, client.bottom - kMenuBarHeight, client.right, client.bottom}
-                         : Rect{0, 0, client.right, kCommandBarHeight};
-    parent->children.push_back(bar);
-    return bar;
-}
-
-Window CommandBarCreate(const Module*, Window parent, int) { return NewBar(parent, false); }
-
-int CommandBarHeight(Window bar) {
-    const headless::BarInfo* info = headless::GetBarInfo(bar);
-    return info != nullptr ? info->height : 0;
-}
-
-bool CommandBarInsertMenubar(Window bar, const Module* module, std::uint16_t menuId, int) {
-    if (headless::GetBarInfo(bar) == nullptr) return false;
-    bar->bar.menu = headless::NewMenuFromTemplate(module, menuId);
-    return bar->bar.menu != nullptr;
-}
-
-int CommandBarAddBitmap(Window bar, const Module* module, std::uint16_t bitmapId, int imageCount,
-                        int, int) {
-    if (headless::GetBarInfo(bar) == nullptr || imageCount <= 0) return -1;
-    if (FindResourceObject(module, RT_BITMAP, bitmapId) == nullptr) return -1;
-    int first = bar->bar.imageCount;
-    bar->bar.imageCount += imageCount;
-    return first;
-}
-
-bool CommandBarAddButtons(Window bar, int count, const ToolButton* buttons) {
-    if (headless::GetBarInfo(bar) == nullptr || count < 0 || (buttons == nullptr && count > 0)) {
-        return false;
-    }
-    bar->bar.buttons.insert(bar->bar.buttons.end(), buttons, buttons + count);
-    return true;
-}
-
-bool CommandBarAddToolTips(Window bar, int count, const char16_t* const* tips) {
-    if (headless::GetBarInfo(bar) == nullptr || count < 0 || (tips == nullptr && count > 0)) {
-        return false;
-    }
-    for (int i = 0; i < count; ++i) bar->bar.toolTips.push_back(tips[i] ? tips[i] : u"");
-    return true;
-}
-
-bool CommandBarAddAdornments(Window bar, std::uint32_t) {
-    if (headless::GetBarInfo(bar) == nullptr) return false;
-    bar->bar.closeBox = true;
-    return true;
-}
-
-Menu CommandBarGetMenu(Window bar, int index) {
-    const headless::BarInfo* info = headless::GetBarInfo(bar);
-    return (info != nullptr && index == 0) ? info->menu : nullptr;
-}
-
-bool CommandBarShow(Window bar, bool show) {
-    if (headless::GetBarInfo(bar) == nullptr) return false;
-    bar->visible = show;
-    bar->bar.shown = show;
-    return true;
-}
-
-bool SHCreateMenuBar(MenuBarInfo* info) {
-    if (info == nullptr) return false;
-    info->menuBar = nullptr;
-    ResourceData description = FindResourceData(info->module, RT_RCDATA, info->menuBarId);
-    if (!description.found || description.size < 4) return false;
-    std::uint16_t menuId = std::uint16_t(description.bytes[0] | (description.bytes[1] << 8));
-    Window bar = NewBar(info->parent, true);
-    if (bar == nullptr) return false;
-    bar->bar.menu = headless::NewMenuFromTemplate(info->module, menuId);
-    bar->visible = true;
-    bar->bar.shown = true;
-    info->menuBar = bar;
-    return true;
-}
-
-int MessageBox(Window owner, const char16_t* text, const char16_t* caption, std::uint32_t type) {
-    int answer = DefaultAnswer(type);
-    if (!g_answers.empty()) {
-        answer = g_answers.front();
-        g_answers.pop_front();
-    }
-    g_boxes.push_back(
-        {owner, text ? text : u"", caption ? caption : u"", type, answer});
-    return answer;
-}
-
 OsVersion GetVersion() { return OsVersion{4, 20}; }
 
 void InitCommonControls() {}
-
-// ---- Dialogs ----------------------------------------------------------
-
-static Window NewControl(Window dialog, const DialogItemTemplate& item) {
-    Window control = headless::NewWindow(WindowKind::Control);
-    control->parent = dialog;
-    control->control = item.kind;
-    control->id = item.id == 0xFFFF ? -1 : item.id;
-    control->style = item.style;
-    control->title = item.text ? item.text : u"";
-    control->bitmapId = item.bitmapId;
-    control->visible = true;
-    int x = dialog->rect.left + item.x * kDialogUnit;
-    int y = dialog->rect.top + item.y * kDialogUnit;
-    control->rect = Rect{x, y, x + item.cx * kDialogUnit, y + item.cy * kDialogUnit};
-    dialog->children.push_back(control);
-    return control;
-}
-
-std::intptr_t DialogBoxParam(const Module* module, std::uint16_t templateId, Window owner,
-                             DialogProc proc, LParam param) {
-    auto* dialogTemplate =
-        static_cast<const DialogTemplate*>(FindResourceObject(module, RT_DIALOG, templateId));
-    if (dialogTemplate == nullptr || proc == nullptr) return -1;
-    Window dialog = headless::NewWindow(WindowKind::Dialog);
-    dialog->dialogProc = proc;
-    dialog->parent = owner;
-    dialog->templateId = templateId;
-    dialog->style = dialogTemplate->style;
-    dialog->exStyle = dialogTemplate->exStyle;
-    dialog->title = dialogTemplate->caption ? dialogTemplate->caption : u"";
-    int width = dialogTemplate->cx * kDialogUnit;
-    int height = dialogTemplate->cy * kDialogUnit;
-    int left = (g_screenWidth - width) / 2;
-    int top = (g_screenHeight - height) / 2;
-    dialog->rect = Rect{left, top, left + width, top + height};
-    for (int i = 0; i < dialogTemplate->itemCount; ++i) NewControl(dialog, dialogTemplate->items[i]);
-    Window firstControl = dialog->children.empty() ? nullptr : dialog->children.front();
-
-    proc(dialog, WM_INITDIALOG, WParam(firstControl), param);
-    if (Alive(dialog) && !dialog->ended) {
-        dialog->visible = true;
-        dialog->invalid = true;
-        dialog->eraseNeeded = true;
-        Activate(dialog);
-        for (Window control : dialog->children) {
-            if (control->control != ControlKind::OwnerDrawButton) continue;
-            DrawItemStruct item;
-            item.ctlType = ODT_BUTTON;
-            item.ctlId = std::uint32_t(control->id);
-            item.itemAction = ODA_DRAWENTIRE;
-            item.item = control;
-            item.dc = GetDC(control);
-            item.rcItem = Rect{0, 0, control->rect.right - control->rect.left,
-                               control->rect.bottom - control->rect.top};
-            proc(dialog, WM_DRAWITEM, WParam(control->id), LParam(&item));
-            ReleaseDC(control, item.dc);
-        }
-    }
-    auto ended = [dialog] { return !Alive(dialog) || dialog->ended; };
-    Pump(ended);
-    if (!ended() && g_driver) {
-        g_driver(dialog, templateId);
-        Pump(ended);
-    }
-    if (!ended()) {
-        proc(dialog, WM_COMMAND, MakeWParam(IDCANCEL, 0), 0);
-        Pump(ended);
-    }
-    if (Alive(dialog) && !dialog->ended) {
-        dialog->ended = true;
-        dialog->result = IDCANCEL;
-    }
-    std::intptr_t result = dialog->result;
-    if (Alive(dialog)) DestroyWindow(dialog);
-    g_dialogsRun.push_back({templateId, result});
-    return result;
-}
-
-bool EndDialog(Window dialog, std::intptr_t result) {
-    if (!Alive(dialog) || dialog->kind != WindowKind::Dialog) return false;
-    dialog->ended = true;
-    dialog->result = result;
-    return true;
-}
 
 }  // namespace plat

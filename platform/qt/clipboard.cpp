@@ -29,6 +29,11 @@ std::map<std::uint32_t, QByteArray> g_read;  // data handed out while open
 
 bool IsRtfName(const std::u16string& name) { return U16EqualNoCase(name, u"Rich Text Format"); }
 
+bool IsRichText(std::uint32_t format) {
+    return format >= kFirstRegistered && format - kFirstRegistered < g_names.size() &&
+           IsRtfName(g_names[format - kFirstRegistered]);
+}
+
 // Mime types of a format, the preferred one first.
 QStringList MimeTypes(std::uint32_t format) {
     if (format == CF_UNICODETEXT || format == CF_TEXT) {
@@ -188,6 +193,11 @@ bool SetClipboardData(std::uint32_t format, void* block, std::uint32_t size) {
         qsizetype n = bytes.indexOf('\0');
         data->setText(QString::fromLatin1(n >= 0 ? bytes.left(n) : bytes));
     } else {
+        if (IsRichText(format)) {
+            // 8-bit text up to its terminating zero.
+            qsizetype n = bytes.indexOf('\0');
+            if (n >= 0) bytes.truncate(n);
+        }
         for (const QString& type : types) {
             data->setData(type, bytes);
         }

@@ -101,8 +101,8 @@ QImage* Target(DcObject* dc) {
     return nullptr;
 }
 
-// Tells the window that part of its picture changed.
-void Touched(DcObject* dc, const QRect& area) {
+// Shows a changed part of a window's picture.
+void ShowChange(DcObject* dc, const QRect& area) {
     if (dc->kind == DcObject::WindowDc && qtb::IsLive(dc->window)) {
         WindowObject* w = dc->window;
         QWidget* shown = w->client != nullptr ? static_cast<QWidget*>(w->client) : w->widget.data();
@@ -111,6 +111,47 @@ void Touched(DcObject* dc, const QRect& area) {
         }
     }
 }
+
+// Tells the window that part of its picture changed; inside a drawing
+// batch the parts are gathered and shown once when the batch ends.
+void Touched(DcObject* dc, const QRect& area) {
+    if (dc->batchPainter != nullptr) {
+        dc->batchTouched |= area;
+        dc->plain -= area;
+        return;
+    }
+    ShowChange(dc, area);
+}
+
+// The painter one primitive draws with: the batch's painter (its state saved
+// and restored around the primitive, so each primitive starts from a fresh
+// painter's state) or a painter of its own.
+class DcPainter {
+public:
+    DcPainter(DcObject* dc, QImage* image) {
+        if (dc->batchPainter != nullptr && dc->batchImage == image) {
+            shared_ = dc->batchPainter.get();
+            shared_->save();
+        } else {
+            own_.begin(image);
+        }
+    }
+    ~DcPainter() {
+        if (shared_ != nullptr) {
+            shared_->restore();
+        } else {
+            own_.end();
+        }
+    }
+    DcPainter(const DcPainter&) = delete;
+    DcPainter& operator=(const DcPainter&) = delete;
+    QPainter& operator*() { return shared_ != nullptr ? *shared_ : own_; }
+    QPainter* operator->() { return &**this; }
+
+private:
+    QPainter* shared_ = nullptr;
+    QPainter own_;
+};
 
 QRect FromRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
@@ -364,6 +405,126 @@ bool GetTextExtentPoint(Dc dc, const char16_t* text, int count, Size* extent) {
     return GetTextExtentExPoint(dc, text, count, 0, nullptr, extent);
 }
 
+namespace {
+
+// What DrawText draws: its lines, the mnemonic and where the first line sits.
+struct TextBlock {
+    QStringList lines;
+    int mnemonic = -1;  // index in the joined lines, or -1
+    int top = 0;        // y of the first line
+};
+
+TextBlock SplitText(const char16_t* text, int count, const QRect& box, std::uint32_t format,
+                    const FontObject* f) {
+    TextBlock block;
+    QString all = qtb::ToQString(text, count);
+    if ((format & DT_NOPREFIX) == 0) {
+        all = qtb::StripMnemonic(all, &block.mnemonic);
+    }
+    if (format & DT_SINGLELINE) {
+        block.lines << all;
+    } else {
+        block.lines = all.split(QLatin1Char('\n'));
+        for (QString& l : block.lines) {
+            if (l.endsWith(QLatin1Char('\r'))) {
+                l.chop(1);
+            }
+        }
+    }
+    block.top = box.top();
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER) {
+            block.top = box.top() + (box.height() - f->height) / 2;
+        } else if (format & DT_BOTTOM) {
+            block.top = box.bottom() + 1 - f->height;
+        }
+    }
+    return block;
+}
+
+// Draws the block's lines aligned in `box`; returns the cells they cover.
+QRect PaintTextBlock(QPainter& p, const DcObject* dc, FontObject* f, const TextBlock& block,
+                     const QRect& box, std::uint32_t format) {
+    if ((format & DT_NOCLIP) == 0) {
+        p.setClipRect(box);
+    }
+    p.setPen(qtb::ToQColor(dc->textColour));
+    QRect touched;
+    int y = block.top;
+    int offset = 0;  // index of the line's first character in the joined text
+    for (const QString& line : block.lines) {
+        int w = RunWidth(f, line);
+        int x = box.left();
+        if (format & DT_CENTER) {
+            x = box.left() + (box.width() - w) / 2;
+        } else if (format & DT_RIGHT) {
+            x = box.right() + 1 - w;
+        }
+        QRect cell(x, y, w, f->height);
+        if (dc->backMode == OPAQUE) {
+            p.fillRect(cell, qtb::ToQColor(dc->backColour));
+        }
+        DrawRun(p, f, x, y, line);
+        const int mnemonic = block.mnemonic;
+        if (mnemonic >= offset && mnemonic < offset + line.size()) {
+            int ux = x + qtb::MeasureRun(f, reinterpret_cast<const char16_t*>(line.utf16()),
+                                         mnemonic - offset, -1, nullptr);
+            int uw = f->Advance(char16_t(line.at(mnemonic - offset).unicode()));
+            int uy = y + f->ascent + 1;
+            p.fillRect(QRect(ux, uy, std::max(uw, 1), 1), qtb::ToQColor(dc->textColour));
+        }
+        touched |= cell;
+        offset += int(line.size()) + 1;
+        y += f->height;
+    }
+    return touched;
+}
+
+constexpr qsizetype kDrawnBoxBudget = 48 * 1024 * 1024;  // bytes per font
+
+// Everything that decides the pixels of a clipped text box drawn on a plain
+// background, relative to the box.
+QString DrawnBoxKey(const DcObject* dc, const TextBlock& block, const QRect& box,
+                    std::uint32_t format) {
+    QString key = QString::asprintf("%d %d %d %u %06x %06x %d %06x %d|", box.width(), box.height(),
+                                    block.top - box.top(), format, dc->textColour,
+                                    unsigned(dc->plainColour.rgb() & 0xFFFFFF), dc->backMode,
+                                    dc->backColour, block.mnemonic);
+    key += block.lines.join(QLatin1Char('\n'));
+    return key;
+}
+
+// The box drawn once on its own picture (kept with the font), then copied.
+// Glyphs are placed at whole-pixel offsets from the box, so the copy has
+// exactly the pixels drawing in place would give.
+const QImage& DrawnBox(DcObject* dc, FontObject* f, const TextBlock& block, const QRect& box,
+                       std::uint32_t format) {
+    const QString key = DrawnBoxKey(dc, block, box, format);
+    auto found = f->drawnBoxes.constFind(key);
+    if (found != f->drawnBoxes.constEnd()) {
+        return *found;
+    }
+    if (f->drawnBoxBytes > kDrawnBoxBudget) {
+        f->drawnBoxes.clear();
+        f->drawnBoxBytes = 0;
+    }
+    QImage picture(box.size(), QImage::Format_RGB32);
+    picture.fill(dc->plainColour);
+    {
+        QPainter p(&picture);
+        p.translate(-box.left(), -box.top());
+        PaintTextBlock(p, dc, f, block, box, format);
+    }
+    f->drawnBoxBytes += picture.sizeInBytes();
+    return *f->drawnBoxes.insert(key, picture);
+}
+
+bool OnPlainBackground(const DcObject* dc, const QRect& box) {
+    return dc->batchPainter != nullptr && !box.isEmpty() && (QRegion(box) - dc->plain).isEmpty();
+}
+
+}  // namespace
+
 int DrawText(Dc dc, const char16_t* text, int count, const Rect& rect, std::uint32_t format) {
     if (dc == nullptr || text == nullptr) {
         return 0;
@@ -379,66 +540,24 @@ int DrawText(Dc dc, const char16_t* text, int count, const Rect& rect, std::uint
         }
     }
     FontObject* f = DcFont(dc);
-    QString all = qtb::ToQString(text, count);
-    int mnemonic = -1;
-    if ((format & DT_NOPREFIX) == 0) {
-        all = qtb::StripMnemonic(all, &mnemonic);
+    const QRect box = FromRect(rect);
+    const TextBlock block = SplitText(text, count, box, format, f);
+    const int total = int(block.lines.size()) * f->height;
+    const bool clipped = (format & DT_NOCLIP) == 0;
+    DcPainter painter(dc, image);
+    QPainter& p = *painter;
+    if (clipped && OnPlainBackground(dc, box)) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(box.topLeft(), DrawnBox(dc, f, block, box, format));
+        Touched(dc, box);
+        return total;
     }
-    QStringList lines;
-    if (format & DT_SINGLELINE) {
-        lines << all;
-    } else {
-        lines = all.split(QLatin1Char('\n'));
-        for (QString& l : lines) {
-            if (l.endsWith(QLatin1Char('\r'))) {
-                l.chop(1);
-            }
-        }
-    }
-    QRect box = FromRect(rect);
-    int total = int(lines.size()) * f->height;
-    int y = box.top();
-    if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) {
-            y = box.top() + (box.height() - f->height) / 2;
-        } else if (format & DT_BOTTOM) {
-            y = box.bottom() + 1 - f->height;
-        }
-    }
-    QPainter p(image);
-    if ((format & DT_NOCLIP) == 0) {
-        p.setClipRect(box);
-    }
-    p.setPen(qtb::ToQColor(dc->textColour));
-    QRect touched;
-    int offset = 0;  // index of the line's first character in `all`
-    for (const QString& line : lines) {
-        int w = RunWidth(f, line);
-        int x = box.left();
-        if (format & DT_CENTER) {
-            x = box.left() + (box.width() - w) / 2;
-        } else if (format & DT_RIGHT) {
-            x = box.right() + 1 - w;
-        }
-        QRect cell(x, y, w, f->height);
-        if (dc->backMode == OPAQUE) {
-            p.fillRect(cell, qtb::ToQColor(dc->backColour));
-        }
-        DrawRun(p, f, x, y, line);
-        if (mnemonic >= offset && mnemonic < offset + line.size()) {
-            int ux = x + qtb::MeasureRun(f, reinterpret_cast<const char16_t*>(line.utf16()),
-                                         mnemonic - offset, -1, nullptr);
-            int uw = f->Advance(char16_t(line.at(mnemonic - offset).unicode()));
-            int uy = y + f->ascent + 1;
-            p.fillRect(QRect(ux, uy, std::max(uw, 1), 1), qtb::ToQColor(dc->textColour));
-        }
-        touched |= cell;
-        offset += int(line.size()) + 1;
-        y += f->height;
-    }
-    p.end();
-    if ((format & DT_NOCLIP) == 0) {
+    QRect touched = PaintTextBlock(p, dc, f, block, box, format);
+    if (clipped) {
         touched &= box;
+        dc->plain -= box;
+    } else {
+        dc->plain -= touched.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height);
     }
     Touched(dc, touched.adjusted(-2, -2, 2, 2));
     return total;
@@ -455,13 +574,14 @@ bool ExtTextOut(Dc dc, int x, int y, const char16_t* text, int count) {
     FontObject* f = DcFont(dc);
     int w = qtb::MeasureRun(f, text, count, -1, nullptr);
     QRect cell(x, y, w, f->height);
-    QPainter p(image);
+    DcPainter painter(dc, image);
+    QPainter& p = *painter;
     if (dc->backMode == OPAQUE) {
         p.fillRect(cell, qtb::ToQColor(dc->backColour));
     }
     p.setPen(qtb::ToQColor(dc->textColour));
     DrawRun(p, f, x, y, qtb::ToQString(text, count));
-    p.end();
+    dc->plain -= cell.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height);
     Touched(dc, cell.adjusted(-2, -2, 2, 2));
     return true;
 }
@@ -497,6 +617,48 @@ int SetBkMode(Dc dc, int mode) {
     return previous;
 }
 
+// ---- drawing batches ------------------------------------------------------
+
+void BeginDrawing(Dc dc) {
+    if (dc == nullptr) {
+        return;
+    }
+    if (dc->batchDepth++ > 0) {
+        return;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr || image->isNull()) {
+        return;
+    }
+    dc->batchPainter = std::make_unique<QPainter>(image);
+    dc->batchImage = image;
+    dc->batchTouched = QRect();
+    dc->plain = QRegion();
+}
+
+void EndDrawing(Dc dc) {
+    if (dc == nullptr || dc->batchDepth <= 0 || --dc->batchDepth > 0) {
+        return;
+    }
+    if (dc->batchPainter != nullptr) {
+        dc->batchPainter->end();
+        dc->batchPainter.reset();
+        dc->batchImage = nullptr;
+        dc->plain = QRegion();
+        const QRect touched = dc->batchTouched;
+        dc->batchTouched = QRect();
+        if (!touched.isEmpty()) {
+            ShowChange(dc, touched);
+        }
+    }
+}
+
+DcObject::~DcObject() {
+    if (batchPainter != nullptr) {
+        batchPainter->end();
+    }
+}
+
 // ---- brushes and shapes --------------------------------------------------
 
 Brush GetStockBrush(int index) {
@@ -527,10 +689,18 @@ bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     if (brush->hollow || r.isEmpty()) {
         return true;
     }
-    QPainter p(image);
+    DcPainter painter(dc, image);
+    QPainter& p = *painter;
     p.fillRect(r, brush->colour);
-    p.end();
     Touched(dc, r);
+    if (dc->batchPainter != nullptr) {
+        if (dc->plain.isEmpty() || dc->plainColour != brush->colour) {
+            dc->plain = QRegion(r);
+            dc->plainColour = brush->colour;
+        } else {
+            dc->plain += r;
+        }
+    }
     return true;
 }
 
@@ -556,7 +726,8 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
         return true;
     }
     Brush brush = dc->brush != nullptr ? dc->brush : &g_stockBrushes[WHITE_BRUSH];
-    QPainter p(image);
+    DcPainter painter(dc, image);
+    QPainter& p = *painter;
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(Qt::black, 0));
     p.setBrush(brush->hollow ? QBrush(Qt::NoBrush) : QBrush(brush->colour));
@@ -570,7 +741,6 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
     } else {
         p.drawRoundedRect(outline, rx, ry);
     }
-    p.end();
     Touched(dc, QRect(left, top, right - left, bottom - top));
     return true;
 }
@@ -640,10 +810,10 @@ bool BitBlt(Dc dest, int x, int y, int width, int height, Dc source, int sx, int
         return false;
     }
     QImage part = from->copy(sx, sy, width, height);
-    QPainter p(to);
+    DcPainter painter(dest, to);
+    QPainter& p = *painter;
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(x, y, part);
-    p.end();
     Touched(dest, QRect(x, y, width, height));
     return true;
 }

@@ -5,11 +5,14 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QRawFont>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
@@ -63,6 +66,10 @@ struct FontObject {
     std::unique_ptr<QFontMetrics> metrics;
     std::vector<QRawFont> faces;
     std::array<std::unique_ptr<Glyph[]>, 256> pages;
+    // Text boxes already drawn on a plain background, by what decides their
+    // pixels (text, box size, format, colours): a repaint copies them.
+    QHash<QString, QImage> drawnBoxes;
+    qsizetype drawnBoxBytes = 0;
 
     const Glyph& Lookup(char16_t c);
     int Advance(char16_t c) { return Lookup(c).advance; }
@@ -182,6 +189,19 @@ struct DcObject {
     Colour backColour = 0xFFFFFF;
     int backMode = OPAQUE;
     Brush brush = nullptr;
+
+    // A drawing batch (BeginDrawing .. EndDrawing): one painter shared by
+    // every primitive, and the area they changed, shown once at the end.
+    int batchDepth = 0;
+    std::unique_ptr<QPainter> batchPainter;
+    QImage* batchImage = nullptr;
+    QRect batchTouched;
+    // Within a batch: the part of the picture known to be one plain colour
+    // (filled and not drawn on since), where text boxes can be copied in.
+    QRegion plain;
+    QColor plainColour;
+
+    ~DcObject();
 };
 
 }  // namespace plat
@@ -211,6 +231,7 @@ void Raise(QWidget* widget);
 // Window registry.
 bool IsLive(const WindowObject* window);
 void Register(WindowObject* window);
+void MapWidget(const QWidget* widget, WindowObject* window);  // a widget of the window's own
 WindowObject* FromWidget(const QWidget* widget);  // frame, client or control
 const std::vector<WindowObject*>& AllWindows();
 void DestroyWidgets(WindowObject* window);
@@ -218,6 +239,13 @@ void DestroyWidgets(WindowObject* window);
 // Messages.
 LResult Send(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
 void Post(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+// Forgets the queued messages of a window that goes.
+void DropMessagesFor(WindowObject* window);
+// Keeps the text a key press typed for TranslateMessage; the returned serial
+// travels in bits 16-23 of the key message's lParam.
+unsigned RememberKeyText(WindowObject* window, std::uint32_t vk, const QString& text);
+// Marks the whole window painted.
+void Validate(WindowObject* window);
 
 // Geometry and painting.
 void LayoutFrame(WindowObject* window);

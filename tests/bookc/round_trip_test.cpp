@@ -11,7 +11,7 @@
 #include "platform/memory.h"
 #include "platform/resources.h"
 #include "store/article_store.h"
-#include "store/record_dump.h"
+#include "tools/cli/listings/record_dump.h"
 #include "tools/bookc/book_compiler.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "calendar/week_listing.h"
+#include "tools/cli/listings/week_listing.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/resources.h"
 #include "resources/book_resources.h"
 #include "store/article_store.h"
-#include "store/record_dump.h"
+#include "tools/cli/listings/record_dump.h"
 
 namespace {
 

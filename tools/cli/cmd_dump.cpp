@@ -7,7 +7,7 @@
 #include "app/app_state.h"
 #include "platform/resources.h"
 #include "resources/book_resources.h"
-#include "store/record_dump.h"
+#include "tools/cli/listings/record_dump.h"
 #include "tools/cli/cli_command.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // tovanel-cli week: the weekly portion and lesson without opening the reader.
 #include <cstdio>
 
-#include "calendar/week_listing.h"
+#include "tools/cli/listings/week_listing.h"
 #include "platform/time.h"
 #include "tools/cli/cli_command.h"
 

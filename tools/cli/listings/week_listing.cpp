@@ -1,4 +1,4 @@
-#include "calendar/week_listing.h"
+#include "tools/cli/listings/week_listing.h"
 
 #include <cstring>
 

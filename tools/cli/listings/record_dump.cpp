@@ -1,4 +1,4 @@
-#include "store/record_dump.h"
+#include "tools/cli/listings/record_dump.h"
 
 #include "app/app_state.h"
 #include "format/book_format.h"

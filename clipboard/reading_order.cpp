@@ -1,0 +1,212 @@
+#include "clipboard/reading_order.h"
+
+#include "format/book_format.h"
+#include "platform/memory.h"
+
+namespace {
+
+// Bidi classes of the stored code, as far as the resolution needs them.
+enum : std::uint8_t {
+    kR,   // Hebrew letter
+    kL,   // Latin letter
+    kEN,  // digit
+    kES,  // plus, minus
+    kET,  // number prefix or suffix: # $ % degree ...
+    kCS,  // number separator: , . / : no-break space
+    kON,  // anything else (spaces, punctuation, brackets)
+};
+
+std::uint8_t ClassOf(std::uint8_t b) {
+    if (IsLetterCode(b)) return kR;
+    if ((b >= 'A' && b <= 'Z') || b == 0xAA || b == 0xB5 || b == 0xBA ||
+        (b >= 0xC0 && b != 0xD7 && b != 0xF7)) {
+        return kL;
+    }
+    if ((b >= '0' && b <= '9') || b == 0xB2 || b == 0xB3 || b == 0xB9) return kEN;
+    switch (b) {
+        case '+':
+        case '-': return kES;
+        case '#':
+        case '$':
+        case '%':
+        case 0xA2:
+        case 0xA3:
+        case 0xA4:
+        case 0xA5:
+        case 0xB0:
+        case 0xB1: return kET;
+        case ',':
+        case '.':
+        case '/':
+        case ':':
+        case 0xA0: return kCS;
+        default: return kON;
+    }
+}
+
+// Stored bracket bytes; in right-to-left text '{' has its own code.
+int OpeningBracket(std::uint8_t b) {
+    return b == '(' ? 1 : b == '[' ? 2 : b == kOpenBraceCode ? 3 : 0;
+}
+int ClosingBracket(std::uint8_t b) {
+    return b == ')' ? 1 : b == ']' ? 2 : b == '}' ? 3 : 0;
+}
+
+// Numbers count as right-to-left where neutrals and brackets are resolved.
+bool IsStrongRight(std::uint8_t c) { return c == kR || c == kEN; }
+
+void ResolveWeakTypes(std::uint8_t* c, int n) {
+    // A single separator between two digits joins them.
+    for (int i = 1; i + 1 < n; ++i) {
+        if ((c[i] == kES || c[i] == kCS) && c[i - 1] == kEN && c[i + 1] == kEN) c[i] = kEN;
+    }
+    // Prefixes and suffixes next to a number belong to it.
+    for (int i = 0; i < n;) {
+        if (c[i] != kET) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < n && c[end] == kET) ++end;
+        if ((i > 0 && c[i - 1] == kEN) || (end < n && c[end] == kEN)) {
+            for (int k = i; k < end; ++k) c[k] = kEN;
+        }
+        i = end;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (c[i] == kES || c[i] == kET || c[i] == kCS) c[i] = kON;
+    }
+    // A number that follows Latin text (nothing Hebrew between) is part of
+    // it. Inside a left-to-right run the visual order is the reading order,
+    // so "follows" looks to the left.
+    std::uint8_t lastStrong = kR;
+    for (int i = 0; i < n; ++i) {
+        if (c[i] == kL || c[i] == kR) {
+            lastStrong = c[i];
+        } else if (c[i] == kEN && lastStrong == kL) {
+            c[i] = kL;
+        }
+    }
+}
+
+// The strong class nearest to the left of `at`; the line's edge counts as
+// right-to-left.
+std::uint8_t StrongBefore(const std::uint8_t* c, int at) {
+    for (int i = at - 1; i >= 0; --i) {
+        if (c[i] == kL) return kL;
+        if (IsStrongRight(c[i])) return kR;
+    }
+    return kR;
+}
+
+void ResolvePair(std::uint8_t* c, int open, int close) {
+    bool left = false;
+    bool right = false;
+    for (int i = open + 1; i < close; ++i) {
+        left = left || c[i] == kL;
+        right = right || IsStrongRight(c[i]);
+    }
+    if (!left && !right) return;  // the neutrals' rule decides
+    // Latin inside, nothing Hebrew, Latin before: the pair belongs to the
+    // left-to-right run; otherwise it is part of the right-to-left line.
+    const std::uint8_t side = (left && !right && StrongBefore(c, open) == kL) ? kL : kR;
+    c[open] = side;
+    c[close] = side;
+}
+
+void ResolveBrackets(const std::uint8_t* stored, std::uint8_t* c, int n) {
+    constexpr int kDepth = 63;
+    int openAt[kDepth];
+    int openKind[kDepth];
+    int depth = 0;
+    for (int i = 0; i < n; ++i) {
+        if (c[i] != kON) continue;
+        if (int kind = OpeningBracket(stored[i]); kind != 0) {
+            if (depth == kDepth) return;  // too deep: leave the rest to the neutrals
+            openAt[depth] = i;
+            openKind[depth] = kind;
+            ++depth;
+        } else if (int closing = ClosingBracket(stored[i]); closing != 0) {
+            for (int k = depth - 1; k >= 0; --k) {
+                if (openKind[k] == closing) {
+                    ResolvePair(c, openAt[k], i);
+                    depth = k;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// Neutrals between two Latin sides are Latin; all others follow the line.
+void ResolveNeutrals(std::uint8_t* c, int n) {
+    for (int i = 0; i < n;) {
+        if (c[i] != kON) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < n && c[end] == kON) ++end;
+        const bool latinBefore = i > 0 && c[i - 1] == kL;
+        const bool latinAfter = end < n && c[end] == kL;
+        const std::uint8_t side = latinBefore && latinAfter ? kL : kR;
+        for (int k = i; k < end; ++k) c[k] = side;
+        i = end;
+    }
+}
+
+char16_t Mirrored(char16_t c) {
+    switch (c) {
+        case u'(': return u')';
+        case u')': return u'(';
+        case u'[': return u']';
+        case u']': return u'[';
+        case u'{': return u'}';
+        case u'}': return u'{';
+        case u'<': return u'>';
+        case u'>': return u'<';
+        case 0xAB: return 0xBB;
+        case 0xBB: return 0xAB;
+        default: return c;
+    }
+}
+
+void ReverseMirrored(char16_t* text, int from, int to) {
+    for (int i = from, j = to - 1; i < j; ++i, --j) {
+        const char16_t t = text[i];
+        text[i] = text[j];
+        text[j] = t;
+    }
+    for (int i = from; i < to; ++i) text[i] = Mirrored(text[i]);
+}
+
+}  // namespace
+
+void MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks) {
+    for (int i = 0; i < count; ++i) marks[i] = ClassOf(stored[i]);
+    ResolveWeakTypes(marks, count);
+    ResolveBrackets(stored, marks, count);
+    ResolveNeutrals(marks, count);
+    for (int i = 0; i < count; ++i) marks[i] = (marks[i] == kL || marks[i] == kEN) ? 1 : 0;
+}
+
+int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
+    if (count <= 0) return 0;
+    ReverseMirrored(text, 0, count);
+    auto* marks = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(count)));
+    if (marks == nullptr) return -2;
+    MarkLeftToRightRuns(stored, count, marks);
+    // A run at stored positions [a, b) now lies at [count - b, count - a).
+    for (int a = 0; a < count;) {
+        if (marks[a] == 0) {
+            ++a;
+            continue;
+        }
+        int b = a;
+        while (b < count && marks[b] != 0) ++b;
+        ReverseMirrored(text, count - b, count - a);
+        a = b;
+    }
+    plat::Free(marks);
+    return 0;
+}

@@ -1,0 +1,41 @@
+// Append to ClipBoard in Rich Text over whatever document the clipboard
+// held before: the copy of the old data must stay inside the bytes the
+// clipboard reports, the sizing pass must count exactly what is written,
+// and the result must be one zero-terminated document.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "clipboard/clipboard_export.h"
+#include "clipboard/rtf_writer.h"
+#include "platform/clipboard.h"
+#include "platform/headless/headless.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    // The first two bytes split the input: the old document, then UTF-16 text.
+    const std::size_t split = std::min<std::size_t>(size - 2, std::size_t(data[0]) << 8 | data[1]);
+    const std::vector<std::uint8_t> previous(data + 2, data + 2 + split);
+    std::u16string text((size - 2 - split) / 2, 0);
+    if (!text.empty()) std::memcpy(text.data(), data + 2 + split, text.size() * 2);
+    text = text.c_str();  // up to its first zero, as the decoded text is
+
+    const std::uint32_t counted = WriteRtfBody(text.c_str(), nullptr);
+    std::vector<char> body(std::size_t(counted) + 1);
+    if (WriteRtfBody(text.c_str(), body.data()) != counted || body[counted] != 0) __builtin_trap();
+
+    plat::headless::Reset();
+    const std::uint32_t format = plat::RegisterClipboardFormat(kRichTextFormatName);
+    plat::headless::SetClipboardBytes(format, previous);
+    PutRtfOnClipboard(text.c_str(), true);
+    const std::vector<std::uint8_t> out = plat::headless::ClipboardBytes(format);
+    const PreviousRtf old = ExaminePreviousRtf(previous.data(), std::uint32_t(previous.size()));
+    if (out.size() != std::size_t(RtfDocumentLength(old, counted)) + 1) __builtin_trap();
+    if (std::memchr(out.data(), 0, out.size() - 1) != nullptr || out.back() != 0) __builtin_trap();
+    if (out.size() < 5 || std::memcmp(out.data(), "{\\rtf", 5) != 0) __builtin_trap();
+    if (std::memcmp(out.data() + out.size() - 4, "}\r\n", 3) != 0) __builtin_trap();
+    return 0;
+}
