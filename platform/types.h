@@ -197,6 +197,10 @@ constexpr std::uint32_t MB_ICONQUESTION = 0x00000020;
 constexpr std::uint32_t MB_ICONEXCLAMATION = 0x00000030;
 constexpr std::uint32_t MB_ICONINFORMATION = 0x00000040;
 constexpr std::uint32_t MB_ICONMASK = 0x000000F0;
+constexpr std::uint32_t MB_DEFBUTTON1 = 0x00000000;
+constexpr std::uint32_t MB_DEFBUTTON2 = 0x00000100;
+constexpr std::uint32_t MB_DEFBUTTON3 = 0x00000200;
+constexpr std::uint32_t MB_DEFMASK = 0x00000F00;
 
 // DrawText format flags.
 constexpr std::uint32_t DT_TOP = 0x0000;
