@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
 #include "store/navigation.h"
 #include "view/article_view.h"
 
@@ -118,6 +119,7 @@ void Destroy(plat::Window window) {
         plat::DestroyWindow(AppState.MenuBar);
         AppState.MenuBar = nullptr;
     }
+    RememberWindowPlacement(window);
     SaveSettingsAndQuit();
 }
 

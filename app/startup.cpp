@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
 #include "store/navigation.h"
 
 namespace {
@@ -106,10 +107,14 @@ plat::Window CreateMainWindow(int showCommand) {
 
     std::uint32_t style = WS_VISIBLE;
     if (AppState.Flags & AppFlags::ScrollBarShown) style |= WS_VSCROLL;
-    plat::Window window =
-        plat::CreateWindowEx(WS_EX_WINDOWEDGE, kClassName, kClassName, style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                             AppState.Instance, nullptr);
+    // Where the reader left the window, else where the desktop puts it.
+    plat::Rect placed{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    bool maximised = false;
+    const bool stored = StoredWindowPlacement(&placed, &maximised);
+    plat::Window window = plat::CreateWindowEx(
+        WS_EX_WINDOWEDGE, kClassName, kClassName, style, placed.left, placed.top,
+        stored ? placed.right - placed.left : CW_USEDEFAULT,
+        stored ? placed.bottom - placed.top : CW_USEDEFAULT, nullptr, AppState.Instance, nullptr);
     if (window == nullptr) {
         if (taskBarHidden) plat::ShowWindow(TaskBarWindow, SW_SHOW);
         g_startOutcome = StartOutcome::NoWindow;
@@ -122,7 +127,7 @@ plat::Window CreateMainWindow(int showCommand) {
                                        plat::SHFS_HIDESTARTICON);
         plat::MoveWindow(window, rect.left, 0, rect.right, rect.bottom, false);
     }
-    plat::ShowWindow(window, showCommand);
+    plat::ShowWindow(window, maximised && showCommand == SW_SHOW ? SW_SHOWMAXIMIZED : showCommand);
     plat::UpdateWindow(window);
     // A first run (no font chosen yet) asks for a font here once the font
     // chooser is part of the program.

@@ -175,6 +175,7 @@ constexpr std::uint32_t DS_CENTER = 0x0800;
 // ShowWindow commands.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_SHOW = 5;
 
 // Dialog and message-box results.

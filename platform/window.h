@@ -30,7 +30,13 @@ Window CreateWindowEx(std::uint32_t exStyle, const char16_t* className, const ch
                       const Module* module, void* createParam);
 bool DestroyWindow(Window window);  // sends WM_DESTROY
 bool IsWindow(Window window);
-bool ShowWindow(Window window, int command);
+bool ShowWindow(Window window, int command);  // SW_HIDE, SW_SHOW, SW_SHOWMAXIMIZED...
+// Where a top-level window lies when it is not maximised, and whether it is.
+struct WindowPlacement {
+    Rect normal;
+    bool maximised = false;
+};
+bool GetWindowPlacement(Window window, WindowPlacement* placement);
 bool UpdateWindow(Window window);  // sends WM_PAINT now if anything is invalid
 bool IsWindowVisible(Window window);
 bool MoveWindow(Window window, int x, int y, int width, int height, bool repaint);

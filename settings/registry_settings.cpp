@@ -1,4 +1,5 @@
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
 
 #include <cstring>
 
@@ -252,6 +253,7 @@ void LoadSettings() {
 
     LoadOutlineBitmaps();
     LoadBookmarkList();
+    LoadWindowPlacement();
     g_settingsLoaded = true;
 }
 
@@ -268,6 +270,7 @@ void SaveSettingsAndQuit() {
 namespace {
 
 void WriteLoadedSettings() {
+    SaveWindowPlacement();
     if (AppState.SearchString[0] != 0) {
         WriteByteString(u"SearchString", AppState.SearchString);
     }

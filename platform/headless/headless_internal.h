@@ -72,6 +72,7 @@ struct WindowObject {
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
     bool visible = false;
+    bool maximised = false;
     bool invalid = false;
     bool eraseNeeded = false;
     ScrollInfo scroll;

@@ -118,3 +118,46 @@ TEST_F(Program, TheScrollBarThumbIsAsLongAsTheVisiblePart) {
     }};
     EXPECT_EQ(Run(), 0);
 }
+
+TEST_F(Program, TheWindowOpensWhereAndAsTheReaderLeftIt) {
+    steps = {[&] { plat::MoveWindow(Main(), 10, 20, 150, 180, true); }};
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Stored("WindowLeft"), "dword:0000000a");
+    EXPECT_EQ(Stored("WindowTop"), "dword:00000014");
+    EXPECT_EQ(Stored("WindowWidth"), "dword:00000096");
+    EXPECT_EQ(Stored("WindowHeight"), "dword:000000b4");
+    EXPECT_EQ(Stored("WindowMaximized"), "dword:00000000");
+
+    steps = {[&] {
+        plat::Rect rect;
+        plat::GetWindowRect(Main(), &rect);
+        EXPECT_EQ(rect.left, 10);
+        EXPECT_EQ(rect.top, 20);
+        EXPECT_EQ(rect.right, 160);
+        EXPECT_EQ(rect.bottom, 200);
+        plat::ShowWindow(Main(), SW_SHOWMAXIMIZED);
+    }};
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Stored("WindowMaximized"), "dword:00000001");
+
+    steps = {[&] {
+        plat::WindowPlacement placement;
+        ASSERT_TRUE(plat::GetWindowPlacement(Main(), &placement));
+        EXPECT_TRUE(placement.maximised);
+        EXPECT_EQ(placement.normal.left, 10);
+    }};
+    EXPECT_EQ(Run(), 0);
+
+    // A size no window could have is not used.
+    registry.Write("Windows Registry Editor Version 5.00\n\n"
+                   "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
+                   "\"WindowLeft\"=dword:00000000\n\"WindowTop\"=dword:00000000\n"
+                   "\"WindowWidth\"=dword:00000003\n\"WindowHeight\"=dword:ffffffff\n");
+    steps = {[&] {
+        plat::Rect rect;
+        plat::GetWindowRect(Main(), &rect);
+        EXPECT_EQ(rect.right - rect.left, 200);
+        EXPECT_EQ(rect.bottom - rect.top, 240);
+    }};
+    EXPECT_EQ(Run(), 0);
+}
