@@ -26,7 +26,10 @@ void PrintHelp() {
         "\n"
         "Settings are kept in $XDG_CONFIG_HOME/Quillmark/registry.reg\n"
         "(~/.config/Quillmark/registry.reg), or in the file named by\n"
-        "TOVANEL_REGISTRY. tovanel-cli looks at the book without a window.\n");
+        "TOVANEL_REGISTRY. Without a display the reader draws its window once\n"
+        "into TOVANEL_SNAPSHOT (/tmp/tovanel-window.png), saves its settings and\n"
+        "ends. tovanel-cli looks at the book without a window; man tovanel\n"
+        "describes the settings you may change by hand.\n");
 }
 
 // Says how the run ended when that is news (on standard error when it
@@ -53,7 +56,7 @@ int ReportStart(int code, const std::string& snapshot) {
         return 1;
     }
     std::printf("No display here: Tovanel drew its window offscreen to %s\n", snapshot.c_str());
-    std::printf("Run it on a desktop (or under xvfb-run) to read the book.\n");
+    std::printf("Start it in a desktop session to read the book.\n");
     return code;
 }
 

@@ -1,15 +1,19 @@
 #include "app/main_window.h"
 
+#include "about/about_dialog.h"
 #include "app/app_state.h"
 #include "app/shortcuts.h"
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
 #include "clipboard/clipboard_export.h"
+#include "fonts/font_dialog.h"
 #include "index/choose_section.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
+#include "search/search.h"
+#include "search/search_dialog.h"
 #include "settings/registry_settings.h"
 #include "settings/window_placement.h"
 #include "store/navigation.h"
@@ -40,7 +44,7 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
     ArticleView* view = AppState.View;
     switch (key) {
         case VK_RETURN:
-            // Search Again runs here once searching is part of the program.
+            if (AppState.SearchString[0] != 0) SearchAgain(window);
             return true;
         case VK_PRIOR:
             if (view) ScrollBy(window, -KeyPageBackAmount());
@@ -110,6 +114,14 @@ void Activate(plat::Window window, plat::WParam wParam) {
     }
 }
 
+// Choose Font: the view takes the new font only when the dialog ends with OK.
+void ChooseFont(plat::Window window) {
+    if (RunFontDialog(AppState.Instance, window, &AppState.Font) == IDOK &&
+        AppState.View != nullptr) {
+        ApplyFont(AppState.View, &AppState.Font);
+    }
+}
+
 void Destroy(plat::Window window) {
     if (AppState.View != nullptr && AppState.View->deviceContext != nullptr) {
         plat::ReleaseDC(window, AppState.View->deviceContext);
@@ -172,6 +184,21 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Exit:
             plat::DestroyWindow(window);
             return 0;
+        case Command::Font:
+            ChooseFont(window);
+            return 0;
+        case Command::About:
+            RunAboutDialog(AppState.Instance, window);
+            return 0;
+        case Command::CheckForUpdates:
+            CheckForUpdates(AppState.MainWindow);
+            return 0;
+        case Command::Search:
+            RunSearchDialog(AppState.MainWindow);
+            return 0;
+        case Command::SearchAgain:
+            SearchAgain(AppState.MainWindow);
+            return 0;
         case Command::ChooseArticle:
         case Command::Index:
             OpenIndex(window);
@@ -179,15 +206,6 @@ int DispatchCommand(plat::Window window, std::uint16_t command) {
         case Command::Bookmark:
             ToggleBookmark(IsBookmarked());
             UpdateBookmarkCheck(kMenuCheckSet);
-            return 0;
-        // These commands are in the menu and the bar; each does its work once
-        // its part of the program (search, fonts, about box, update check)
-        // is built.
-        case Command::Search:
-        case Command::SearchAgain:
-        case Command::CheckForUpdates:
-        case Command::About:
-        case Command::Font:
             return 0;
         // Clipboard export: the whole article, alone or after what is there.
         case Command::Copy:
@@ -237,7 +255,7 @@ plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::W
             return 0;
         }
         case WM_HELP:
-            // The About box opens here once it is part of the program.
+            RunAboutDialog(AppState.Instance, window);
             return 0;
         case WM_KEYDOWN: {
             // A shortcut sends its menu item's command, as the menu does.

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "calendar/weekly_schedule.h"
+#include "fonts/font_dialog.h"
 #include "platform/gdi.h"
 #include "platform/shell.h"
 #include "platform/unicode.h"
@@ -13,6 +14,7 @@
 #include "settings/registry_settings.h"
 #include "settings/window_placement.h"
 #include "store/navigation.h"
+#include "view/article_view.h"
 
 namespace {
 
@@ -129,8 +131,12 @@ plat::Window CreateMainWindow(int showCommand) {
     }
     plat::ShowWindow(window, maximised && showCommand == SW_SHOW ? SW_SHOWMAXIMIZED : showCommand);
     plat::UpdateWindow(window);
-    // A first run (no font chosen yet) asks for a font here once the font
-    // chooser is part of the program.
+    // A first run (no font chosen yet) asks for a font; the view takes the
+    // description whatever the dialog ended with.
+    if (AppState.Font.FontName[0] == 0) {
+        RunFontDialog(AppState.Instance, window, &AppState.Font);
+        if (AppState.View != nullptr) ApplyFont(AppState.View, &AppState.Font);
+    }
     return window;
 }
 

@@ -3,6 +3,8 @@
 // scrolling by one line, and how layout grows with the paragraph's length.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -144,13 +146,31 @@ void Layout(benchmark::State& state, const Article& article) {
 void BM_LayoutLongestArticle(benchmark::State& state) { Layout(state, LongestArticle()); }
 void BM_LayoutSynthetic60K(benchmark::State& state) { Layout(state, SyntheticArticle()); }
 
+// The mean time of `runs` calls of `work`.
+template <typename Work>
+double SecondsPerCall(int runs, Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < runs; ++i) work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
+}
+
+// A plain fill of the page's box, the yardstick of the paint figures.
+double FillSeconds(plat::Dc dc, int width, int height) {
+    return SecondsPerCall(400, [&] { FillViewBox(dc, ViewBox{0, 0, width, height}, WHITE_BRUSH); });
+}
+
 void BM_PaintPage(benchmark::State& state) {
-    BenchView bench(LongestArticle(), int(state.range(0)), int(state.range(1)));
+    const int width = int(state.range(0));
+    const int height = int(state.range(1));
+    BenchView bench(LongestArticle(), width, height);
     bench.view->topLine = std::uint16_t(bench.view->maxTopLine / 2);
     for (auto _ : state) {
         benchmark::DoNotOptimize(PaintArticleView(bench.view, 1));
     }
     state.counters["linesPainted"] = bench.view->linesPainted;
+    // Paint against a plain fill of the same box, both timed here and now.
+    const double paint = SecondsPerCall(200, [&] { PaintArticleView(bench.view, 1); });
+    state.counters["x_fill"] = paint / FillSeconds(bench.dc, width, height);
 }
 
 void BM_PaintHighlightedPage(benchmark::State& state) {
@@ -190,11 +210,19 @@ void BM_DrawOneLine(benchmark::State& state) {
 void BM_ScrollOneLine(benchmark::State& state) {
     BenchView bench(LongestArticle(), int(state.range(0)), int(state.range(1)));
     bench.view->topLine = std::uint16_t(bench.view->maxTopLine / 2);
+    PaintArticleView(bench.view, 1);
     int step = 1;
     for (auto _ : state) {
         benchmark::DoNotOptimize(ScrollArticleView(bench.view, step, 1, 1));
         step = -step;
     }
+    // A one-line scroll against a full page paint, both timed here and now.
+    const double scroll = SecondsPerCall(200, [&] {
+        ScrollArticleView(bench.view, step, 1, 1);
+        step = -step;
+    });
+    const double paint = SecondsPerCall(200, [&] { PaintArticleView(bench.view, 1); });
+    state.counters["x_paint"] = scroll / paint;
 }
 
 // One paragraph of n bytes in 240 pixels: the time per byte stays flat when

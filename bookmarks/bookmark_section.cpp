@@ -10,15 +10,15 @@ namespace {
 
 // "Bookmarks" in the book's letter code, in display order.
 constexpr std::uint8_t kHeadingText[] = {'j', 'i', 'y', 'u'};
-constexpr std::uint8_t kHeadingFlags = IndexBits::Visible | IndexBits::Expanded | 1;
-constexpr std::uint8_t kEntryFlags = IndexBits::Visible | 1;
+constexpr std::uint8_t kHeadingFlags = kVisibleBit | kExpandedBit | 1;
+constexpr std::uint8_t kEntryFlags = kVisibleBit | 1;
 constexpr std::uint8_t kHeadingLevel = 1;
 constexpr std::uint8_t kEntryLevel = 2;
 
 // The first record of the index that is the article entry of `lesson`.
 bool FindArticle(const std::uint8_t* data, std::uint32_t length, LessonNumber lesson,
                  IndexRecordRef* found) {
-    const std::uint16_t id = std::uint16_t(lesson | IndexBits::Article);
+    const std::uint16_t id = std::uint16_t(lesson | kArticleBit);
     IndexRecordRef record;
     for (std::uint32_t offset = 0; ReadIndexRecord(data, length, offset, &record);
          offset = NextIndexRecord(record)) {
@@ -32,12 +32,11 @@ bool FindArticle(const std::uint8_t* data, std::uint32_t length, LessonNumber le
 
 std::uint8_t* PutRecord(std::uint8_t* out, std::uint16_t id, std::uint8_t flags,
                         std::uint8_t level, const std::uint8_t* text, std::uint32_t length) {
-    out[0] = std::uint8_t(id & 0xFF);
-    out[1] = std::uint8_t(id >> 8);
-    out[2] = flags;
-    out[3] = level;
-    std::memcpy(out + 4, text, length);
-    out[4 + length] = 0;
+    WriteIndexId(out, id);
+    out[kIndexFlagsAt] = flags;
+    out[kIndexLevelAt] = level;
+    std::memcpy(out + kIndexTextAt, text, length);
+    out[kIndexTextAt + length] = 0;
     return out + length + kIndexRecordOverhead;
 }
 
@@ -54,8 +53,8 @@ std::uint8_t* BuildBookmarkSection(const std::uint8_t* data, std::uint32_t lengt
             size += record.textLength + kIndexRecordOverhead;
         }
     }
-    if (size + kIndexTerminatorSize > kIndexStreamLimit) return nullptr;
-    auto* section = static_cast<std::uint8_t*>(plat::Allocate(size + kIndexTerminatorSize));
+    if (size + kIndexEndMarkSize > kIndexStreamLimit) return nullptr;
+    auto* section = static_cast<std::uint8_t*>(plat::Allocate(size + kIndexEndMarkSize));
     if (section == nullptr) return nullptr;
     std::uint8_t* out = PutRecord(section, kBookmarkSectionId, kHeadingFlags, kHeadingLevel,
                                   kHeadingText, sizeof kHeadingText);
@@ -65,8 +64,8 @@ std::uint8_t* BuildBookmarkSection(const std::uint8_t* data, std::uint32_t lengt
                             record.textLength);
         }
     }
-    std::memset(out, 0, kIndexTerminatorSize);
-    *sectionLength = size + kIndexTerminatorSize;
+    std::memset(out, 0, kIndexEndMarkSize);
+    *sectionLength = size + kIndexEndMarkSize;
     return section;
 }
 
@@ -85,15 +84,15 @@ std::uint8_t* AppendIndexStream(std::uint8_t* first, std::uint32_t firstLength,
     std::uint32_t secondSize = IndexRecordsSize(second, secondLength);
     // The joined stream keeps below the 16-bit offset limit: records of the
     // second that would pass it are left out.
-    if (firstSize + secondSize + kIndexTerminatorSize > kIndexStreamLimit) {
+    if (firstSize + secondSize + kIndexEndMarkSize > kIndexStreamLimit) {
         secondSize = 0;
         IndexRecordRef record;
         while (ReadIndexRecord(second, secondLength, secondSize, &record) &&
-               firstSize + NextIndexRecord(record) + kIndexTerminatorSize <= kIndexStreamLimit) {
+               firstSize + NextIndexRecord(record) + kIndexEndMarkSize <= kIndexStreamLimit) {
             secondSize = NextIndexRecord(record);
         }
     }
-    const std::uint32_t total = firstSize + secondSize + kIndexTerminatorSize;
+    const std::uint32_t total = firstSize + secondSize + kIndexEndMarkSize;
     auto* joined = static_cast<std::uint8_t*>(plat::Allocate(total));
     if (joined == nullptr) {
         plat::Free(first);
@@ -102,7 +101,7 @@ std::uint8_t* AppendIndexStream(std::uint8_t* first, std::uint32_t firstLength,
     }
     std::memcpy(joined, first, firstSize);
     std::memcpy(joined + firstSize, second, secondSize);
-    std::memset(joined + firstSize + secondSize, 0, kIndexTerminatorSize);
+    std::memset(joined + firstSize + secondSize, 0, kIndexEndMarkSize);
     plat::Free(first);
     plat::Free(second);
     *length = total;

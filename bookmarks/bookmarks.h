@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "format/book_format.h"
 
 // Reads "Bookmarks" (start-up). Entries are read up to the first 0 or the
 // end of the value, whichever comes first; a missing value is no marks.
@@ -29,8 +30,8 @@ void ToggleBookmark(int isMarked);
 // Sets (set mode) the Bookmark item's check mark to IsBookmarked.
 void UpdateBookmarkCheck(int setMode);
 
-// Section id and text of the Bookmarks heading.
-constexpr std::uint16_t kBookmarkSectionId = 0x8877;
+// Id of the Bookmarks heading.
+constexpr std::uint16_t kBookmarkSectionId = kSectionBit | kBookmarkSectionKey;
 
 // The index data with the Bookmarks section in front when there are marks.
 // Takes ownership of `data` (of `*length` readable bytes) and returns the

@@ -1,5 +1,7 @@
 #include "clipboard/reading_order.h"
 
+#include <cstring>
+
 #include "format/book_format.h"
 #include "platform/memory.h"
 
@@ -55,7 +57,7 @@ int ClosingBracket(std::uint8_t b) {
 // Numbers count as right-to-left where neutrals and brackets are resolved.
 bool IsStrongRight(std::uint8_t c) { return c == kR || c == kEN; }
 
-void ResolveWeakTypes(std::uint8_t* c, int n) {
+void ResolveWeakTypes(std::uint8_t* c, int n, bool numbersFollowLatin) {
     // A single separator between two digits joins them.
     for (int i = 1; i + 1 < n; ++i) {
         if ((c[i] == kES || c[i] == kCS) && c[i - 1] == kEN && c[i + 1] == kEN) c[i] = kEN;
@@ -80,7 +82,7 @@ void ResolveWeakTypes(std::uint8_t* c, int n) {
     // it. Inside a left-to-right run the visual order is the reading order,
     // so "follows" looks to the left.
     std::uint8_t lastStrong = kR;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; numbersFollowLatin && i < n; ++i) {
         if (c[i] == kL || c[i] == kR) {
             lastStrong = c[i];
         } else if (c[i] == kEN && lastStrong == kL) {
@@ -99,7 +101,7 @@ std::uint8_t StrongBefore(const std::uint8_t* c, int at) {
     return kR;
 }
 
-void ResolvePair(std::uint8_t* c, int open, int close) {
+void ResolvePair(std::uint8_t* c, int open, int close, bool latinPairs) {
     bool left = false;
     bool right = false;
     for (int i = open + 1; i < close; ++i) {
@@ -109,27 +111,27 @@ void ResolvePair(std::uint8_t* c, int open, int close) {
     if (!left && !right) return;  // the neutrals' rule decides
     // Latin inside, nothing Hebrew, Latin before: the pair belongs to the
     // left-to-right run; otherwise it is part of the right-to-left line.
-    const std::uint8_t side = (left && !right && StrongBefore(c, open) == kL) ? kL : kR;
+    const std::uint8_t side = (latinPairs && left && !right && StrongBefore(c, open) == kL) ? kL : kR;
     c[open] = side;
     c[close] = side;
 }
 
-void ResolveBrackets(const std::uint8_t* stored, std::uint8_t* c, int n) {
+void ResolveBrackets(const std::uint8_t* bytes, std::uint8_t* c, int n, bool latinPairs) {
     constexpr int kDepth = 63;
     int openAt[kDepth];
     int openKind[kDepth];
     int depth = 0;
     for (int i = 0; i < n; ++i) {
         if (c[i] != kON) continue;
-        if (int kind = OpeningBracket(stored[i]); kind != 0) {
+        if (int kind = OpeningBracket(bytes[i]); kind != 0) {
             if (depth == kDepth) return;  // too deep: leave the rest to the neutrals
             openAt[depth] = i;
             openKind[depth] = kind;
             ++depth;
-        } else if (int closing = ClosingBracket(stored[i]); closing != 0) {
+        } else if (int closing = ClosingBracket(bytes[i]); closing != 0) {
             for (int k = depth - 1; k >= 0; --k) {
                 if (openKind[k] == closing) {
-                    ResolvePair(c, openAt[k], i);
+                    ResolvePair(c, openAt[k], i, latinPairs);
                     depth = k;
                     break;
                 }
@@ -180,14 +182,129 @@ void ReverseMirrored(char16_t* text, int from, int to) {
     for (int i = from; i < to; ++i) text[i] = Mirrored(text[i]);
 }
 
-}  // namespace
+// A stored byte as its mirror image, for brackets that the compiler
+// mirrored in right-to-left stretches.
+std::uint8_t MirroredByte(std::uint8_t b) {
+    switch (b) {
+        case '(': return ')';
+        case ')': return '(';
+        case '[': return ']';
+        case ']': return '[';
+        case kOpenBraceCode: return '}';
+        case '}': return kOpenBraceCode;
+        case '<': return '>';
+        case '>': return '<';
+        case 0xAB: return 0xBB;
+        case 0xBB: return 0xAB;
+        default: return b;
+    }
+}
 
-void MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks) {
-    for (int i = 0; i < count; ++i) marks[i] = ClassOf(stored[i]);
-    ResolveWeakTypes(marks, count);
-    ResolveBrackets(stored, marks, count);
+// Which rules a resolution applies: all of them in reading order; a first
+// guess from the visual order may leave out those that look backwards.
+// kRightToLeftPairs (a guess only) puts every bracket pair with letters or
+// numbers inside into the right-to-left line.
+enum : unsigned { kNumbersFollowLatin = 1, kBracketPairs = 2, kAllRules = 3, kRightToLeftPairs = 4 };
+
+// The runs of a line of bytes: marks[i] becomes 1 for every byte that the
+// rules put into a left-to-right run. In reading order these are the bidi
+// algorithm's own rules for this code; applied to the visual order they are
+// a guess.
+void ResolveRuns(const std::uint8_t* bytes, int count, std::uint8_t* marks, unsigned rules) {
+    for (int i = 0; i < count; ++i) marks[i] = ClassOf(bytes[i]);
+    ResolveWeakTypes(marks, count, (rules & kNumbersFollowLatin) != 0);
+    if (rules & (kBracketPairs | kRightToLeftPairs)) {
+        ResolveBrackets(bytes, marks, count, (rules & kRightToLeftPairs) == 0);
+    }
     ResolveNeutrals(marks, count);
     for (int i = 0; i < count; ++i) marks[i] = (marks[i] == kL || marks[i] == kEN) ? 1 : 0;
+}
+
+// The reading order a set of runs gives: at[i] is the stored position of
+// the i-th character read, and logical[i] that byte as read (brackets
+// outside the runs mirrored back).
+void ToReadingOrder(const std::uint8_t* stored, const std::uint8_t* marks, int count, int* at,
+                    std::uint8_t* logical) {
+    for (int i = 0; i < count; ++i) at[i] = count - 1 - i;
+    for (int a = 0; a < count;) {
+        if (marks[a] == 0) {
+            ++a;
+            continue;
+        }
+        int b = a;
+        while (b < count && marks[b] != 0) ++b;
+        for (int k = a; k < b; ++k) at[count - b + (k - a)] = k;  // a run keeps its order
+        a = b;
+    }
+    for (int i = 0; i < count; ++i) {
+        logical[i] = marks[at[i]] != 0 ? stored[at[i]] : MirroredByte(stored[at[i]]);
+    }
+}
+
+struct RunWork {
+    int* at;
+    std::uint8_t* logical;
+    std::uint8_t* levels;
+};
+
+// Some rules look backwards in reading order (a number takes the side of
+// the letters before it; brackets that of the text before them), which the
+// visual order cannot show. So a guess is read in the order it gives and
+// resolved again, until the runs found in that reading order are the runs
+// it was read with: such a reading gives back exactly the stored line.
+// Returns false when no such reading was reached.
+bool SettleRuns(const std::uint8_t* stored, int count, std::uint8_t* marks, const RunWork& work) {
+    constexpr int kRounds = 4;
+    for (int round = 0; round < kRounds; ++round) {
+        ToReadingOrder(stored, marks, count, work.at, work.logical);
+        ResolveRuns(work.logical, count, work.levels, kAllRules);
+        bool settled = true;
+        for (int i = 0; i < count; ++i) settled = settled && work.levels[i] == marks[work.at[i]];
+        if (settled) return true;
+        for (int i = 0; i < count; ++i) marks[work.at[i]] = work.levels[i];
+    }
+    return false;
+}
+
+}  // namespace
+
+int MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks) {
+    if (count <= 0) return 0;
+    bool latinOrDigits = false;
+    for (int i = 0; i < count && !latinOrDigits; ++i) {
+        latinOrDigits = ClassOf(stored[i]) == kL || ClassOf(stored[i]) == kEN;
+    }
+    if (!latinOrDigits) {  // all right to left
+        std::memset(marks, 0, std::size_t(count));
+        return 0;
+    }
+    auto* at = static_cast<int*>(plat::Allocate(std::size_t(count) * sizeof(int)));
+    auto* bytes = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(count) * 2));
+    if (at == nullptr || bytes == nullptr) {
+        ResolveRuns(stored, count, marks, kAllRules);
+        plat::Free(at);
+        plat::Free(bytes);
+        return -2;
+    }
+    const RunWork work{at, bytes, bytes + count};
+    // Guesses in turn, the first that settles is kept; a line none settles
+    // for (not met in real text) keeps the first guess.
+    const unsigned guesses[] = {kAllRules,
+                                kNumbersFollowLatin | kRightToLeftPairs,
+                                kBracketPairs,
+                                kNumbersFollowLatin,
+                                kRightToLeftPairs,
+                                0};
+    bool settled = false;
+    for (unsigned rules : guesses) {
+        ResolveRuns(stored, count, marks, rules);
+        settled = SettleRuns(stored, count, marks, work);
+        if (settled) break;
+    }
+    if (!settled) ResolveRuns(stored, count, marks, kAllRules);
+    plat::Free(at);
+    plat::Free(bytes);
+    return 0;
 }
 
 int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
@@ -195,7 +312,7 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
     ReverseMirrored(text, 0, count);
     auto* marks = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(count)));
     if (marks == nullptr) return -2;
-    MarkLeftToRightRuns(stored, count, marks);
+    const int result = MarkLeftToRightRuns(stored, count, marks);
     // A run at stored positions [a, b) now lies at [count - b, count - a).
     for (int a = 0; a < count;) {
         if (marks[a] == 0) {
@@ -208,5 +325,5 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
         a = b;
     }
     plat::Free(marks);
-    return 0;
+    return result;
 }

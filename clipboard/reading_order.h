@@ -12,7 +12,10 @@
 // line, un-mirroring its brackets, and then puts each left-to-right run back
 // into its own order. The runs are found from the stored bytes with the
 // rules of the bidi algorithm that matter for this code (weak types, neutral
-// resolution, bracket pairs), applied to the visual order.
+// resolution, bracket pairs): guessed from the visual order, then settled by
+// reading the line in the order the guess gives until the rules, applied in
+// that reading order, find the same runs again. Such a reading, stored again
+// by the book compiler, gives back exactly the stored line.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +29,6 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count);
 
 // The left-to-right runs of a stored right-to-left line: marks[i] becomes 1
 // for every byte of `stored` (visual order) that belongs to a left-to-right
-// run, else 0.
-void MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks);
+// run, else 0. Returns 0, or -2 when working memory could not be had (the
+// marks are then a first guess from the visual order alone).
+int MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks);

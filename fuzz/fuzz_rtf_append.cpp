@@ -1,7 +1,8 @@
 // Append to ClipBoard in Rich Text over whatever document the clipboard
 // held before: the copy of the old data must stay inside the bytes the
 // clipboard reports, the sizing pass must count exactly what is written,
-// and the result must be one zero-terminated document.
+// and the result must be one zero-terminated document. The text's bytes,
+// taken as a stored right-to-left line, go through reading order too.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -10,9 +11,22 @@
 
 #include "app/app_state.h"
 #include "clipboard/clipboard_export.h"
+#include "clipboard/reading_order.h"
 #include "clipboard/rtf_writer.h"
 #include "platform/clipboard.h"
 #include "platform/headless/headless.h"
+
+// Brackets may come out as their partners.
+char16_t OneOfPair(char16_t c) {
+    switch (c) {
+        case u')': return u'(';
+        case u']': return u'[';
+        case u'}': return u'{';
+        case u'>': return u'<';
+        case 0xBB: return 0xAB;
+        default: return c;
+    }
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
@@ -37,5 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::memchr(out.data(), 0, out.size() - 1) != nullptr || out.back() != 0) __builtin_trap();
     if (out.size() < 5 || std::memcmp(out.data(), "{\\rtf", 5) != 0) __builtin_trap();
     if (std::memcmp(out.data() + out.size() - 4, "}\r\n", 3) != 0) __builtin_trap();
+
+    // The same bytes as a stored right-to-left line: reading order moves
+    // characters, never adds, drops or reads past them.
+    const std::vector<std::uint8_t> line(data + 2 + split, data + size);
+    std::u16string read(line.begin(), line.end());
+    if (PutIntoReadingOrder(read.data(), line.data(), int(line.size())) == 0 && !line.empty()) {
+        std::u16string sortedIn(line.begin(), line.end()), sortedOut = read;
+        for (std::u16string* s : {&sortedIn, &sortedOut}) {
+            for (char16_t& c : *s) c = OneOfPair(c);
+        }
+        std::sort(sortedIn.begin(), sortedIn.end());
+        std::sort(sortedOut.begin(), sortedOut.end());
+        if (sortedIn != sortedOut) __builtin_trap();
+    }
     return 0;
 }

@@ -13,14 +13,14 @@ bool HasTable(const IndexView* view) {
 
 void Show(IndexView* view, IndexLine& line) {
     if (!IsVisibleLine(line)) {
-        line.flags |= IndexBits::Visible;
+        line.flags |= kVisibleBit;
         ++view->visibleCount;
     }
 }
 
 void Hide(IndexView* view, IndexLine& line) {
     if (IsVisibleLine(line)) {
-        line.flags &= std::uint8_t(~IndexBits::Visible);
+        line.flags &= std::uint8_t(~kVisibleBit);
         --view->visibleCount;
     }
 }
@@ -35,7 +35,7 @@ int ShowEntry(IndexView* view, int from, int step) {
         IndexLine& line = view->lines[i];
         if (IsVisibleLine(line)) continue;
         Show(view, line);
-        if (IsSectionLine(line)) line.flags &= std::uint8_t(~IndexBits::Expanded);
+        if (IsSectionLine(line)) line.flags &= std::uint8_t(~kExpandedBit);
     }
     return i;
 }
@@ -79,7 +79,7 @@ std::int32_t ToggleIndexEntry(IndexView* view, int lineIndex) {
     IndexLine* lines = view->lines;
     const std::uint16_t id = lines[lineIndex].id;
     const std::uint16_t key = EntryKey(lines[lineIndex]);
-    const bool wasOpen = (lines[lineIndex].flags & IndexBits::Expanded) != 0;
+    const bool wasOpen = (lines[lineIndex].flags & kExpandedBit) != 0;
     const std::uint16_t visibleBefore = view->visibleCount;
 
     // Every line of the heading's entry takes the new state, so its mark and
@@ -87,7 +87,7 @@ std::int32_t ToggleIndexEntry(IndexView* view, int lineIndex) {
     int first = lineIndex;
     while (first > 0 && lines[first - 1].id == id) --first;
     int p = first;
-    for (; p < view->lineCount && lines[p].id == id; ++p) lines[p].flags ^= IndexBits::Expanded;
+    for (; p < view->lineCount && lines[p].id == id; ++p) lines[p].flags ^= kExpandedBit;
 
     int childIndent = LineIndent(view, lines[p]);
     for (; p < view->lineCount; ++p) {
@@ -152,7 +152,7 @@ std::uint16_t* SaveExpansion(IndexView* view) {
         const IndexLine& line = view->lines[i];
         if (IsVisibleLine(line) && line.id != lastId) {
             saved[n++] = line.id;
-            saved[n++] = line.flags & IndexBits::Expanded;
+            saved[n++] = line.flags & kExpandedBit;
             lastId = line.id;
         }
     }
@@ -165,7 +165,7 @@ int RestoreExpansion(IndexView* view, const std::uint16_t* pairs) {
     int cursor = 0;
     for (const std::uint16_t* pair = pairs; pair[0] != 0; pair += 2) {
         const std::uint16_t id = pair[0];
-        const std::uint8_t open = std::uint8_t(pair[1] & IndexBits::Expanded);
+        const std::uint8_t open = std::uint8_t(pair[1] & kExpandedBit);
         while (cursor < view->lineCount && view->lines[cursor].id != id) ++cursor;
         if (cursor >= view->lineCount) break;
         for (; cursor < view->lineCount && view->lines[cursor].id == id; ++cursor) {

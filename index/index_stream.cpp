@@ -5,16 +5,16 @@ bool ReadIndexRecord(const std::uint8_t* data, std::uint32_t length, std::uint32
     if (data == nullptr) return false;
     if (length > kIndexStreamLimit) length = kIndexStreamLimit;
     if (offset >= length || length - offset < kIndexRecordOverhead) return false;
-    const std::uint8_t flags = data[offset + 2];
+    const std::uint8_t flags = data[offset + kIndexFlagsAt];
     if (flags == 0) return false;
-    const std::uint32_t text = offset + 4;
+    const std::uint32_t text = offset + kIndexTextAt;
     std::uint32_t end = text;
     while (end < length && data[end] != 0) ++end;
     if (end >= length) return false;  // no NUL inside the readable bytes
     record->offset = std::uint16_t(offset);
-    record->id = std::uint16_t(data[offset] | (data[offset + 1] << 8));
+    record->id = ReadIndexId(data + offset);
     record->flags = flags;
-    record->level = data[offset + 3];
+    record->level = data[offset + kIndexLevelAt];
     record->textOffset = std::uint16_t(text);
     record->textLength = std::uint16_t(end - text);
     return true;

@@ -1,30 +1,13 @@
-// The index stream: a sequence of records, each
-//   0  id, 16-bit little-endian: bit 15 a section heading that opens and
-//      closes, bit 14 an article entry, bits 0-13 the lesson number of an
-//      article entry or the section's own number
-//   2  flags: bits 0-4 the style key, bit 6 open (headings), bit 7 shown
-//      when the index opens
-//   3  level of indentation
-//   4  text in the book's letter code, in display order, then a NUL
-// ending at the first record whose flags byte is 0 (writers end a stream
-// with five zero bytes). Offsets into a stream are 16-bit.
+// Reading the records of an index stream (its format: format/book_format.h)
+// without ever reading past the bytes a caller says may be read.
 #pragma once
 
 #include <cstdint>
 
-namespace IndexBits {
-constexpr std::uint16_t Section = 0x8000;
-constexpr std::uint16_t Article = 0x4000;
-constexpr std::uint16_t KeyMask = 0x3FFF;
-constexpr std::uint8_t StyleMask = 0x1F;
-constexpr std::uint8_t Expanded = 0x40;
-constexpr std::uint8_t Visible = 0x80;
-}  // namespace IndexBits
+#include "format/book_format.h"
 
 // Bytes of a record besides its text: the header and the NUL.
 constexpr std::uint32_t kIndexRecordOverhead = 5;
-// The five zero bytes that end a stream.
-constexpr std::uint32_t kIndexTerminatorSize = 5;
 // A stream, its terminator included, stays below this many bytes.
 constexpr std::uint32_t kIndexStreamLimit = 0x10000;
 

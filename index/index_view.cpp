@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "format/book_format.h"
 #include "platform/gdi.h"
 #include "platform/memory.h"
 #include "view/display_text.h"
-#include "view/line_record.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ bool LayoutRecord(IndexView* view, const IndexRecordRef& record, int lineHeight,
         line.id = record.id;
         line.flags = record.flags;
         line.x = std::uint16_t(std::max(view->left + view->width - indent - width, 0));
-        if (record.flags & IndexBits::Visible) ++view->visibleCount;
+        if (record.flags & kVisibleBit) ++view->visibleCount;
         pos += count;
         remaining -= count;
         ++i;
@@ -169,7 +169,7 @@ IndexView* CreateIndexView(plat::Dc dc, int left, int top, int right, int bottom
 }
 
 plat::Font SelectIndexStyleFont(IndexView* view, int flags) {
-    const int key = flags & IndexBits::StyleMask;
+    const int key = flags & kIndexStyleMask;
     if (flags & kIndexWithColour) {
         const bool heading = (key & (kStyleLarge | kStyleBold)) == (kStyleLarge | kStyleBold);
         plat::SetTextColor(view->dc, heading ? kIndexHeadingColour : kIndexTextColour);
@@ -214,7 +214,7 @@ int LayoutIndex(IndexView* view, std::uint8_t* stream, int replace, std::uint32_
     int status = 0;
     for (std::uint32_t offset = 0; ReadIndexRecord(stream, length, offset, &record);
          offset = NextIndexRecord(record)) {
-        if (((record.flags ^ style) & IndexBits::StyleMask) != 0) {
+        if (((record.flags ^ style) & kIndexStyleMask) != 0) {
             SelectIndexStyleFont(view, record.flags);
             lineHeight = CurrentLineHeight(view);
         }
@@ -267,9 +267,9 @@ int FirstDrawnLine(const IndexView* view) {
     return i;
 }
 
-int PaintIndexView(IndexView* view, int erase) {
-    if (view == nullptr || view->data == nullptr || view->lines == nullptr) return -1;
-    view->paintedCount = 0;
+namespace {
+
+void PaintLines(IndexView* view, int erase) {
     int remaining = view->height;
     if (view->topLine > view->visibleCount) view->topLine = view->maxTopLine;
     int i = FirstDrawnLine(view);
@@ -277,7 +277,7 @@ int PaintIndexView(IndexView* view, int erase) {
 
     const plat::Colour keptColour = plat::GetTextColor(view->dc);
     TextBuffer.letterBase = AppState.Font.FontAsciiBase;
-    int style = view->lines[i].flags & IndexBits::StyleMask;
+    int style = view->lines[i].flags & kIndexStyleMask;
     plat::Font kept = SelectIndexStyleFont(view, style | kIndexWithColour);
     const bool selected = kept != nullptr;
     if (erase) {
@@ -289,8 +289,8 @@ int PaintIndexView(IndexView* view, int erase) {
         const IndexLine& line = view->lines[i];
         if (remaining < line.height) break;
         if (!IsVisibleLine(line)) continue;
-        if ((line.flags & IndexBits::StyleMask) != style) {
-            style = line.flags & IndexBits::StyleMask;
+        if ((line.flags & kIndexStyleMask) != style) {
+            style = line.flags & kIndexStyleMask;
             SelectIndexStyleFont(view, style | kIndexWithColour);
         }
         if (line.id != previousId) {
@@ -305,6 +305,17 @@ int PaintIndexView(IndexView* view, int erase) {
     }
     Reselect(view, kept, selected);
     plat::SetTextColor(view->dc, keptColour);
+}
+
+}  // namespace
+
+int PaintIndexView(IndexView* view, int erase) {
+    if (view == nullptr || view->data == nullptr || view->lines == nullptr) return -1;
+    view->paintedCount = 0;
+    // One drawing batch for the whole box, marks included.
+    plat::BeginDrawing(view->dc);
+    PaintLines(view, erase);
+    plat::EndDrawing(view->dc);
     return 0;
 }
 
@@ -323,7 +334,7 @@ int ScrollIndexView(IndexView* view, int delta) {
 
 void DrawEntryMark(IndexView* view, const IndexLine& line, int row) {
     int which = 2;  // an article or a plain line
-    if (IsSectionLine(line)) which = (line.flags & IndexBits::Expanded) ? 1 : 0;
+    if (IsSectionLine(line)) which = (line.flags & kExpandedBit) ? 1 : 0;
     plat::Bitmap bitmap = AppState.OutlineBitmaps[which];
     if (bitmap == nullptr) return;
     plat::Dc memory = plat::CreateCompatibleDC(view->dc);

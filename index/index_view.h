@@ -54,10 +54,10 @@ constexpr int kIndexWithColour = 0x100;
 constexpr plat::Colour kIndexHeadingColour = 0x00FF0000;  // large bold: blue
 constexpr plat::Colour kIndexTextColour = 0x00000000;
 
-inline std::uint16_t EntryKey(const IndexLine& line) { return line.id & IndexBits::KeyMask; }
-inline bool IsSectionLine(const IndexLine& line) { return (line.id & IndexBits::Section) != 0; }
-inline bool IsArticleLine(const IndexLine& line) { return (line.id & IndexBits::Article) != 0; }
-inline bool IsVisibleLine(const IndexLine& line) { return (line.flags & IndexBits::Visible) != 0; }
+inline std::uint16_t EntryKey(const IndexLine& line) { return line.id & kEntryKeyMask; }
+inline bool IsSectionLine(const IndexLine& line) { return (line.id & kSectionBit) != 0; }
+inline bool IsArticleLine(const IndexLine& line) { return (line.id & kArticleBit) != 0; }
+inline bool IsVisibleLine(const IndexLine& line) { return (line.flags & kVisibleBit) != 0; }
 // Indent of a line from the right edge of the box.
 int LineIndent(const IndexView* view, const IndexLine& line);
 

@@ -16,6 +16,11 @@ std::intptr_t DialogBoxParam(const Module* module, std::uint16_t templateId, Win
                              DialogProc proc, LParam param);
 bool EndDialog(Window dialog, std::intptr_t result);
 
+// Typing into an edit box: each typed character goes to the dialog
+// procedure first as WM_CHAR (the character, the box), and Backspace and
+// Delete as WM_KEYDOWN (VK_BACK or VK_DELETE, the box); a non-zero result
+// means the procedure did what the key asks, and the box does nothing more.
+
 Window GetDlgItem(Window dialog, int id);
 int GetDlgCtrlID(Window control);
 LResult SendDlgItemMessage(Window dialog, int id, std::uint32_t message, WParam wParam,

@@ -37,6 +37,17 @@ struct TextMetrics {
 void BeginDrawing(Dc dc);
 void EndDrawing(Dc dc);
 
+// Moves the pixels inside `area` by dy (down when positive); what moves
+// out of the area is gone, what is uncovered keeps its old pixels until it
+// is drawn again.
+bool ScrollDC(Dc dc, int dy, const Rect& area);
+// Limits everything drawn on `dc` to the union of `count` rectangles;
+// a count of 0 lifts the limit.
+void SetClipRects(Dc dc, const Rect* rects, int count);
+// A number that changes whenever anything is drawn on the picture `dc`
+// draws on, through any context; equal numbers mean an unchanged picture.
+std::uint64_t GetPictureVersion(Dc dc);
+
 // Fonts.
 Font CreateFontIndirect(const LogFont& description);
 void DeleteFont(Font font);
@@ -72,6 +83,18 @@ Brush SelectBrush(Dc dc, Brush brush);  // returns the previous brush
 bool FillRect(Dc dc, const Rect& rect, Brush brush);
 bool Rectangle(Dc dc, int left, int top, int right, int bottom);
 bool RoundRect(Dc dc, int left, int top, int right, int bottom, int width, int height);
+
+// Brushes of one colour and pens (one pixel wide for widths 0 and 1) that
+// outline shapes in place of the default black pen. The caller deletes what
+// it creates, after selecting the previous object back.
+struct PenObject;
+using Pen = PenObject*;
+constexpr int PS_SOLID = 0;
+Brush CreateSolidBrush(Colour colour);
+void DeleteBrush(Brush brush);  // stock brushes are ignored
+Pen CreatePen(int style, int width, Colour colour);
+Pen SelectPen(Dc dc, Pen pen);  // returns the previous pen; null: the default black pen
+void DeletePen(Pen pen);
 
 // Bitmaps (monochrome or colour) from the module's resources.
 Bitmap LoadBitmap(const Module* module, std::uint16_t id);

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "resources/search_resources.h"
+
 namespace {
 
 // The "Go" menu. U+0008 separates an item's text from its shortcut label.
@@ -51,7 +53,13 @@ const plat::ResourceEntry kEntries[] = {
     {RT_BITMAP, kBitmapSectionClosed, &kOutlineBitmaps[0], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapSectionOpen, &kOutlineBitmaps[1], sizeof(plat::BitmapResource)},
     {RT_BITMAP, kBitmapArticle, &kOutlineBitmaps[2], sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogAbout, &kAboutDialogTemplate, sizeof(plat::DialogTemplate)},
+    {RT_BITMAP, kBitmapAbout, &kAboutBitmap, sizeof(plat::BitmapResource)},
+    {RT_DIALOG, kDialogFont, &kFontDialogTemplate, sizeof(plat::DialogTemplate)},
     {RT_DIALOG, kDialogChooseSection, &kChooseSectionDialog, sizeof kChooseSectionDialog},
+    // Search dialog
+    {RT_DIALOG, kDialogSearch, &kSearchDialogTemplate, sizeof(plat::DialogTemplate)},
+    {RT_BITMAP, kBitmapKeyboard, &kKeyboardBitmap, sizeof(plat::BitmapResource)},
 };
 
 }  // namespace

@@ -12,6 +12,9 @@ constexpr std::uint16_t kIconProgram = 101;
 constexpr std::uint16_t kMenuMain = 102;          // RT_MENU and the menu bar description
 constexpr std::uint16_t kBitmapTools = 114;       // seven 16 x 16 images
 constexpr std::uint16_t kStringMenuButton = 302;  // "Go"
+constexpr std::uint16_t kDialogAbout = 103;
+constexpr std::uint16_t kDialogFont = 105;
+constexpr std::uint16_t kBitmapAbout = 113;       // the About box's picture
 
 // Commands of the menu and the tool buttons.
 namespace Command {
@@ -35,6 +38,9 @@ constexpr std::uint16_t Append = 40009;
 
 extern const plat::BitmapResource kToolBitmap;
 extern const plat::IconResource kProgramIcon;
+extern const plat::DialogTemplate kAboutDialogTemplate;
+extern const plat::DialogTemplate kFontDialogTemplate;
+extern const plat::BitmapResource kAboutBitmap;
 
 // The 9 x 9 outline marks of the index: closed section, open section, article.
 constexpr std::uint16_t kBitmapSectionClosed = 201;

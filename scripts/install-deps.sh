@@ -8,7 +8,8 @@ qt6-base-dev libgl-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 libfribidi-dev
 culmus fonts-dejavu-core fonts-noto-core
-xvfb xauth"
+xvfb xauth
+librsvg2-bin desktop-file-utils appstream dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do

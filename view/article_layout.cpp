@@ -447,6 +447,7 @@ int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
     }
     view->highlightStart = 0;
     view->highlightEnd = 0;
+    view->pagePicture = 0;
     view->totalLines = 0;
     view->maxTopLine = 0;
     if (stream == nullptr) {

@@ -1,4 +1,5 @@
 // Painting the page, the search highlight, link taps and scrolling.
+#include <algorithm>
 #include <climits>
 
 #include "platform/gdi.h"
@@ -30,24 +31,29 @@ struct PageStart {
     int room;
 };
 
-PageStart FindPageStart(ArticleView* view) {
-    if (view->topLine > view->totalLines) {
-        view->topLine = view->maxTopLine;
-    }
+// Where the page that starts at display line `top` begins.
+PageStart PageStartAt(const ArticleView* view, int top) {
     const DisplayLine* lines = view->lines;
     int count = 0;
     int k = 0;
-    while (lines[k].flags != 0 && count < view->topLine) {
+    while (lines[k].flags != 0 && count < top) {
         count += HasBlankLine(lines[k]) ? 2 : 1;
         ++k;
     }
     PageStart page{k, view->box.y, view->box.height};
-    if (count > view->topLine) {
+    if (count > top) {
         // The top display line is the blank line after the entry before.
         page.y += lines[k - 1].height;
         page.room -= lines[k - 1].height;
     }
     return page;
+}
+
+PageStart FindPageStart(ArticleView* view) {
+    if (view->topLine > view->totalLines) {
+        view->topLine = view->maxTopLine;
+    }
+    return PageStartAt(view, view->topLine);
 }
 
 void SetLetterBase(const ArticleView* view, const DisplayLine& line) {
@@ -264,6 +270,7 @@ int PaintArticleView(ArticleView* view, int erase) {
         result = PaintHighlight(view);
     }
     plat::EndDrawing(view->deviceContext);
+    view->pagePicture = erase != 0 ? plat::GetPictureVersion(view->deviceContext) : 0;
     return result;
 }
 
@@ -386,6 +393,103 @@ int HitTestLink(ArticleView* view, int x, int y) {
     return 0;
 }
 
+namespace {
+
+// The room a display entry takes on a page (its blank line included).
+int EntryRoom(const ArticleView* view, const DisplayLine& line) {
+    if (IsLink(line) && LinkHidden(view, line)) {
+        return 0;
+    }
+    return HasBlankLine(line) ? 2 * line.height : line.height;
+}
+
+// What a page that starts at `top` covers: its first entry and y, and the
+// y just below its last whole line.
+struct PageExtent {
+    int first;
+    int y;
+    int bottom;
+};
+
+PageExtent MeasurePage(const ArticleView* view, int top) {
+    const PageStart page = PageStartAt(view, top);
+    const DisplayLine* lines = view->lines;
+    int y = page.y;
+    int room = page.room;
+    for (int k = page.index; lines[k].flags != 0; ++k) {
+        if (room < lines[k].height) {
+            break;
+        }
+        const int taken = EntryRoom(view, lines[k]);
+        room -= taken;
+        y += taken;
+    }
+    return PageExtent{page.index, page.y, y};
+}
+
+// Room taken by the entries from `from` up to (not including) `to`.
+int RoomBetween(const ArticleView* view, int from, int to) {
+    int room = 0;
+    for (int k = from; k < to && view->lines[k].flags != 0; ++k) {
+        room += EntryRoom(view, view->lines[k]);
+    }
+    return room;
+}
+
+// A page whose first line is a link may frame it differently once the
+// lines above come in or go: such pages are painted whole.
+bool StartsWithLink(const ArticleView* view, const PageExtent& page) {
+    const DisplayLine& line = view->lines[page.first];
+    return line.flags != 0 && IsLink(line) && !LinkHidden(view, line);
+}
+
+// After a small scroll from `oldTop`, moves the pixels of the page already
+// on screen and limits the next paint to the bands that change: the lines
+// that come in, and the edges where a frame or a cut line may differ.
+// False (nothing done) when the page on screen is not known to be the last
+// page painted, or the move is too large to gain anything.
+bool MovePagePixels(ArticleView* view, int oldTop) {
+    plat::Dc dc = view->deviceContext;
+    if (view->pagePicture == 0 || view->pagePicture != plat::GetPictureVersion(dc) ||
+        view->topLine > view->totalLines) {
+        return false;
+    }
+    const PageExtent before = MeasurePage(view, oldTop);
+    const PageExtent after = MeasurePage(view, view->topLine);
+    if (StartsWithLink(view, before) || StartsWithLink(view, after)) {
+        return false;
+    }
+    // How far the lines still shown move up (negative: down).
+    const int dy = after.first >= before.first
+                       ? before.y + RoomBetween(view, before.first, after.first) - after.y
+                       : before.y - (after.y + RoomBetween(view, after.first, before.first));
+    const ViewBox& box = view->box;
+    if (dy == 0 || 2 * (dy < 0 ? -dy : dy) >= box.height) {
+        return false;
+    }
+    const int left = box.x - kFrameMargin;
+    const int right = box.x + box.width + kFrameMargin;
+    const int bottom = box.y + box.height;
+    const int edge = kFrameAbove + kFrameBelow;
+    if (!plat::ScrollDC(dc, -dy, plat::Rect{left, box.y, right, bottom})) {
+        return false;
+    }
+    // A blank line after the last whole line may reach past the box.
+    const int beforeBottom = std::min(before.bottom, bottom);
+    const int afterBottom = std::min(after.bottom, bottom);
+    // At the top, what comes in (up) or the foot of a frame whose link
+    // went off the page (down); at the bottom, what comes in (down) or the
+    // lines that no longer fit (up).
+    const plat::Rect bands[2] = {
+        plat::Rect{left, box.y - kFrameAbove, right, box.y + (dy < 0 ? -dy : 0) + edge},
+        plat::Rect{left, (dy > 0 ? beforeBottom - dy : afterBottom) - edge, right, bottom + kFrameBelow},
+    };
+    plat::SetClipRects(dc, bands, 2);
+    return true;
+}
+
+}  // namespace
+
 int ScrollArticleView(ArticleView* view, int delta, int repaint, int bounded) {
     if (view == nullptr) {
         return -1;
@@ -407,7 +511,13 @@ int ScrollArticleView(ArticleView* view, int delta, int repaint, int bounded) {
     const std::uint16_t before = view->topLine;
     view->topLine = std::uint16_t(target);
     if (repaint != 0) {
-        return PaintArticleView(view, 1);
+        // The same page a whole paint gives, painting only what changes.
+        const bool moved = view->lines != nullptr && MovePagePixels(view, before);
+        const int result = PaintArticleView(view, 1);
+        if (moved) {
+            plat::SetClipRects(view->deviceContext, nullptr, 0);
+        }
+        return result;
     }
     return view->topLine != before ? 3 : 1;
 }

@@ -81,6 +81,9 @@ struct ArticleView {
     // Right-to-left text is broken into lines from a reversed copy made here.
     std::uint8_t* reversed;
     std::uint32_t reversedCapacity;
+    // The picture's version right after the last whole paint of the page
+    // (0: unknown): while it holds, a scroll may move the pixels on screen.
+    std::uint64_t pagePicture;
 };
 
 // Creates a view drawing on `dc` (borrowed). `rect`, when given, becomes the

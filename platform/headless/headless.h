@@ -36,7 +36,7 @@ namespace plat::headless {
 
 // One recorded drawing operation.
 struct DrawOp {
-    enum Kind { Text, Fill, Rectangle, RoundRect, Blit } kind = Text;
+    enum Kind { Text, Fill, Rectangle, RoundRect, Blit, Scroll } kind = Text;
     Dc dc = nullptr;
     Window window = nullptr;  // the window the context draws on, if any
     Rect rect;                // text box, filled rectangle, shape, blit target
@@ -48,7 +48,10 @@ struct DrawOp {
     int backMode = OPAQUE;
     LogFont font;           // Text: the selected font
     int brush = -1;         // Fill, Rectangle, RoundRect: stock brush index, -1 other
+    Colour brushColour = 0;  // Fill, Rectangle, RoundRect: colour of a solid brush
+    Colour penColour = 0;    // Rectangle, RoundRect: colour of the outline
     std::uint16_t bitmapId = 0;  // Blit: resource id of the copied bitmap
+    int scrollBy = 0;            // Scroll: dy of the moved area `rect`
 };
 
 const std::vector<DrawOp>& DrawLog();
@@ -115,6 +118,15 @@ void ClickControl(Window dialog, int id);
 void SelectListItem(Window dialog, int id, int index);
 // Types text into an edit box and sends WM_COMMAND (id, EN_CHANGE).
 void TypeText(Window dialog, int id, const std::u16string& text);
+// Types characters into an edit box as a keyboard does: each goes to the
+// dialog procedure first as WM_CHAR (character, the box); when the procedure
+// does not take it, it replaces the box's selection (within the text limit)
+// and the box sends EN_CHANGE.
+void TypeKeys(Window dialog, int id, const std::u16string& text);
+// Presses VK_BACK or VK_DELETE in an edit box: WM_KEYDOWN (key, the box) to
+// the dialog procedure first; when not taken, the box deletes the selection
+// or the character before (Backspace) or after (Delete) the caret.
+void PressEditKey(Window dialog, int id, std::uint32_t key);
 // The SHInitDialog flags a dialog received (0 when none).
 std::uint32_t InitDialogFlags(Window dialog);
 

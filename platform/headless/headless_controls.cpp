@@ -95,6 +95,61 @@ LResult ListMessage(Window c, std::uint32_t message, WParam wParam, LParam lPara
     }
 }
 
+constexpr std::uint32_t EM_GETSEL = 0x00B0;
+constexpr std::uint32_t EM_REPLACESEL = 0x00C2;
+
+void SetEditText(Window c, std::u16string text) {
+    if (int(text.size()) > c->textLimit) text.resize(std::size_t(c->textLimit));
+    c->title = std::move(text);
+    c->selStart = c->selEnd = int(c->title.size());
+}
+
+// Replaces the selection with `piece` (cut to the text limit); the caret
+// ends after it.
+void ReplaceSelection(Window c, std::u16string piece) {
+    int n = int(c->title.size());
+    int a = std::clamp(std::min(c->selStart, c->selEnd), 0, n);
+    int b = std::clamp(std::max(c->selStart, c->selEnd), 0, n);
+    int room = c->textLimit - (n - (b - a));
+    if (int(piece.size()) > room) piece.resize(std::size_t(std::max(room, 0)));
+    c->title.replace(std::size_t(a), std::size_t(b - a), piece);
+    c->selStart = c->selEnd = a + int(piece.size());
+}
+
+LResult EditMessage(Window c, std::uint32_t message, WParam wParam, LParam lParam) {
+    int n = int(c->title.size());
+    switch (message) {
+        case EM_SETSEL: {
+            int start = int(std::intptr_t(wParam));
+            int end = int(lParam);
+            if (start < 0) {
+                c->selStart = c->selEnd;
+                return 0;
+            }
+            if (end < 0) end = n;
+            c->selStart = std::clamp(start, 0, n);
+            c->selEnd = std::clamp(end, 0, n);
+            return 0;
+        }
+        case EM_GETSEL: {
+            int a = std::min(c->selStart, c->selEnd);
+            int b = std::max(c->selStart, c->selEnd);
+            if (wParam != 0) *reinterpret_cast<std::uint32_t*>(wParam) = std::uint32_t(a);
+            if (lParam != 0) *reinterpret_cast<std::uint32_t*>(lParam) = std::uint32_t(b);
+            return MakeLParam(std::uint16_t(a), std::uint16_t(b));
+        }
+        case EM_REPLACESEL:
+            ReplaceSelection(c, TextFrom(lParam));
+            return 0;
+        case EM_LIMITTEXT:
+            c->textLimit = wParam == 0 ? 30000 : int(wParam);
+            if (int(c->title.size()) > c->textLimit) SetEditText(c, c->title);
+            return 0;
+        default:
+            return 0;
+    }
+}
+
 Window Control(Window dialog, int id) { return GetDlgItem(dialog, id); }
 
 void NotifyDialog(Window dialog, Window control, std::uint16_t code) {
@@ -109,8 +164,17 @@ LResult ControlMessage(Window c, std::uint32_t message, WParam wParam, LParam lP
     if (c->control == ControlKind::ListBox && message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) {
         return ListMessage(c, message, wParam, lParam);
     }
+    if (c->control == ControlKind::EditBox &&
+        (message == EM_SETSEL || message == EM_GETSEL || message == EM_REPLACESEL ||
+         message == EM_LIMITTEXT)) {
+        return EditMessage(c, message, wParam, lParam);
+    }
     switch (message) {
         case WM_SETTEXT:
+            if (c->control == ControlKind::EditBox) {
+                SetEditText(c, TextFrom(lParam));
+                return 1;
+            }
             c->title = TextFrom(lParam);
             return 1;
         case WM_GETTEXT:
@@ -171,6 +235,34 @@ void TypeText(Window dialog, int id, const std::u16string& text) {
     NotifyDialog(dialog, c, EN_CHANGE);
 }
 
+void TypeKeys(Window dialog, int id, const std::u16string& text) {
+    for (char16_t ch : text) {
+        Window c = Control(dialog, id);
+        if (c == nullptr || c->control != ControlKind::EditBox) return;
+        if (SendMessage(dialog, WM_CHAR, WParam(ch), LParam(c)) != 0) continue;
+        ReplaceSelection(c, std::u16string(1, ch));
+        NotifyDialog(dialog, c, EN_CHANGE);
+    }
+}
+
+void PressEditKey(Window dialog, int id, std::uint32_t key) {
+    Window c = Control(dialog, id);
+    if (c == nullptr || c->control != ControlKind::EditBox) return;
+    if (SendMessage(dialog, WM_KEYDOWN, WParam(key), LParam(c)) != 0) return;
+    int n = int(c->title.size());
+    if (c->selStart == c->selEnd) {
+        if (key == VK_BACK && c->selEnd > 0) {
+            c->selStart = c->selEnd - 1;
+        } else if (key == VK_DELETE && c->selEnd < n) {
+            c->selEnd = c->selStart + 1;
+        } else {
+            return;
+        }
+    }
+    ReplaceSelection(c, std::u16string());
+    NotifyDialog(dialog, c, EN_CHANGE);
+}
+
 }  // namespace headless
 
 Window GetDlgItem(Window dialog, int id) {
@@ -192,7 +284,11 @@ LResult SendDlgItemMessage(Window dialog, int id, std::uint32_t message, WParam 
 bool SetDlgItemText(Window dialog, int id, const char16_t* text) {
     Window c = GetDlgItem(dialog, id);
     if (c == nullptr) return false;
-    c->title = text ? text : u"";
+    if (c->control == ControlKind::EditBox) {
+        SetEditText(c, text ? text : u"");
+    } else {
+        c->title = text ? text : u"";
+    }
     return true;
 }
 

@@ -11,8 +11,12 @@ namespace plat {
 namespace {
 
 std::vector<headless::DrawOp> g_log;
+// Grows with every recorded drawing: no picture is kept, so any drawing
+// counts as a change to every picture.
+std::uint64_t g_pictureVersion = 1;
 std::vector<std::unique_ptr<FontObject>> g_defaultFonts;
-BrushObject g_stockBrushes[6] = {{0}, {1}, {2}, {3}, {4}, {5}};
+BrushObject g_stockBrushes[6] = {{0, 0x00FFFFFF}, {1, 0x00C0C0C0}, {2, 0x00808080},
+                                 {3, 0x00404040}, {4, 0x00000000}, {5, 0x00FFFFFF}};
 
 int PixelHeight(const LogFont& font) {
     int h = std::abs(font.height);
@@ -65,6 +69,8 @@ headless::DrawOp BaseOp(Dc dc, headless::DrawOp::Kind kind) {
         op.backMode = dc->backMode;
         op.font = DcFont(dc);
         op.brush = dc->brush != nullptr ? dc->brush->stock : WHITE_BRUSH;
+        op.brushColour = dc->brush != nullptr ? dc->brush->colour : 0x00FFFFFF;
+        op.penColour = dc->pen != nullptr ? dc->pen->colour : 0;
     }
     return op;
 }
@@ -83,7 +89,10 @@ int CharAdvance(const LogFont& font, char16_t c) {
 
 const std::vector<DrawOp>& DrawLog() { return g_log; }
 void ClearDrawLog() { g_log.clear(); }
-void RecordDraw(const DrawOp& op) { g_log.push_back(op); }
+void RecordDraw(const DrawOp& op) {
+    g_log.push_back(op);
+    ++g_pictureVersion;
+}
 void ResetGdi() { g_log.clear(); }
 
 }  // namespace headless
@@ -210,11 +219,28 @@ Brush SelectBrush(Dc dc, Brush brush) {
 void BeginDrawing(Dc) {}
 void EndDrawing(Dc) {}
 
+bool ScrollDC(Dc dc, int dy, const Rect& area) {
+    if (dc == nullptr) {
+        return false;
+    }
+    headless::DrawOp op = BaseOp(dc, headless::DrawOp::Scroll);
+    op.rect = area;
+    op.scrollBy = dy;
+    headless::RecordDraw(op);
+    return true;
+}
+
+// Drawing is recorded whole, clipped or not.
+void SetClipRects(Dc, const Rect*, int) {}
+
+std::uint64_t GetPictureVersion(Dc dc) { return dc != nullptr ? g_pictureVersion : 0; }
+
 bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     if (dc == nullptr || brush == nullptr) return false;
     headless::DrawOp op = BaseOp(dc, headless::DrawOp::Fill);
     op.rect = rect;
     op.brush = brush->stock;
+    op.brushColour = brush->colour;
     headless::RecordDraw(op);
     return true;
 }
@@ -234,6 +260,23 @@ bool RoundRect(Dc dc, int left, int top, int right, int bottom, int, int) {
     headless::RecordDraw(op);
     return true;
 }
+
+Brush CreateSolidBrush(Colour colour) { return new BrushObject{-1, colour}; }
+
+void DeleteBrush(Brush brush) {
+    if (brush != nullptr && brush->stock < 0) delete brush;
+}
+
+Pen CreatePen(int, int, Colour colour) { return new PenObject{colour}; }
+
+Pen SelectPen(Dc dc, Pen pen) {
+    if (dc == nullptr) return nullptr;
+    Pen previous = dc->pen;
+    dc->pen = pen;
+    return previous;
+}
+
+void DeletePen(Pen pen) { delete pen; }
 
 Bitmap LoadBitmap(const Module* module, std::uint16_t id) {
     auto* resource =

@@ -21,7 +21,12 @@ struct FontObject {
 };
 
 struct BrushObject {
-    int stock = WHITE_BRUSH;
+    int stock = WHITE_BRUSH;  // -1 for a solid brush of `colour`
+    Colour colour = 0x00FFFFFF;
+};
+
+struct PenObject {
+    Colour colour = 0;
 };
 
 struct BitmapObject {
@@ -36,6 +41,7 @@ struct DcObject {
     int width = 0, height = 0;
     Font font = nullptr;
     Brush brush = nullptr;
+    Pen pen = nullptr;  // none: the default black pen
     Bitmap bitmap = nullptr;
     Colour textColour = 0;
     Colour backColour = 0x00FFFFFF;
@@ -92,6 +98,10 @@ struct WindowObject {
     bool enabled = true;
     Font font = nullptr;
     std::uint16_t bitmapId = 0;
+    // Edit boxes: the selection (caret at selEnd) and the text limit.
+    int selStart = 0;
+    int selEnd = 0;
+    int textLimit = 30000;
 };
 
 namespace headless {

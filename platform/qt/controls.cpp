@@ -240,6 +240,20 @@ void EditWidget::insert(const QString& text) {
     changed();
 }
 
+// Typed text goes in character by character, each offered to the owner
+// first.
+void EditWidget::type(const QString& text) {
+    if (!onTypedChar) {
+        insert(text);
+        return;
+    }
+    for (QChar c : text) {
+        if (!onTypedChar(char16_t(c.unicode()))) {
+            insert(QString(c));
+        }
+    }
+}
+
 void EditWidget::keyPressEvent(QKeyEvent* event) {
     bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     int n = int(text_.size());
@@ -279,12 +293,18 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
         moveCursor(n, shift);
         return;
     case Qt::Key_Backspace:
+        if (onDeleteKey && onDeleteKey(VK_BACK)) {
+            return;
+        }
         if (anchor_ == cursor_ && cursor_ > 0) {
             anchor_ = cursor_ - 1;
         }
         insert(QString());
         return;
     case Qt::Key_Delete:
+        if (onDeleteKey && onDeleteKey(VK_DELETE)) {
+            return;
+        }
         if (anchor_ == cursor_ && cursor_ < n) {
             anchor_ = cursor_ + 1;
         }
@@ -305,7 +325,7 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
     QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() &&
         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        insert(typed);
+        type(typed);
         return;
     }
     event->ignore();
@@ -332,7 +352,7 @@ void EditWidget::focusOutEvent(QFocusEvent*) { update(); }
 
 void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
     if (!event->commitString().isEmpty()) {
-        insert(event->commitString());
+        type(event->commitString());
     }
     event->accept();
 }

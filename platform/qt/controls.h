@@ -29,6 +29,10 @@ public:
     int maxLength() const { return maxLength_; }
     // Called after every change of the text, whoever made it.
     std::function<void()> onChange;
+    // Asked first for each character typed and for Backspace (VK_BACK) and
+    // Delete (VK_DELETE); true when the owner took care of it.
+    std::function<bool(char16_t)> onTypedChar;
+    std::function<bool(std::uint32_t)> onDeleteKey;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,6 +57,7 @@ private:
     int indexAt(const QPoint& point) const;
     void moveCursor(int position, bool select);
     void insert(const QString& text);
+    void type(const QString& text);
     void changed();
     QRect inner() const;
 

@@ -72,6 +72,16 @@ std::u16string ControlText(WindowObject* c) {
     return c->text;
 }
 
+// A key typed into an edit box goes to the dialog procedure first (the box
+// in the second parameter); true when the procedure took it.
+bool OfferToDialog(WindowObject* control, std::uint32_t message, WParam wParam) {
+    WindowObject* dialog = control->parent;
+    if (!IsLive(dialog) || !IsLive(control)) {
+        return false;
+    }
+    return Send(dialog, message, wParam, LParam(control)) != 0;
+}
+
 void UncheckGroupPeers(WindowObject* c) {
     for (WindowObject* other : Controls(c->parent)) {
         if (other != c && other->control->kind == ControlKind::RadioButton &&
@@ -118,8 +128,18 @@ QWidget* NewListBox(WindowObject* c, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [c](int) {
-        if (IsLive(c) && !c->control->notifyGuard && (c->control->style & LBS_NOTIFY)) {
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [c, list](int row) {
+        if (!IsLive(c) || c->control->notifyGuard) {
+            return;
+        }
+        // A mouse press makes the row current before it selects it; the
+        // procedure asks for the selection as soon as it hears of the change.
+        if (row >= 0 && !list->item(row)->isSelected()) {
+            c->control->notifyGuard = true;
+            list->item(row)->setSelected(true);
+            c->control->notifyGuard = false;
+        }
+        if (c->control->style & LBS_NOTIFY) {
             Notify(c, LBN_SELCHANGE);
         }
     });
@@ -201,8 +221,14 @@ WindowObject* CreateControl(WindowObject* dialog, const DialogItemTemplate& item
         edit->setText(text);
         edit->setFontObject(ControlFont(c));
         edit->onChange = [c] { Notify(c, EN_CHANGE); };
+        edit->onTypedChar = [c](char16_t ch) { return OfferToDialog(c, WM_CHAR, ch); };
+        edit->onDeleteKey = [c](std::uint32_t key) { return OfferToDialog(c, WM_KEYDOWN, key); };
     }
     widget->setGeometry(DialogUnits(dialog, item.x, item.y, item.cx, item.cy));
+    if (item.kind == ControlKind::StaticBitmap && item.cx == 0 && item.cy == 0) {
+        // A picture without a size in the template takes its bitmap's.
+        widget->resize(static_cast<QLabel*>(widget)->pixmap().size());
+    }
     widget->setEnabled((item.style & WS_DISABLED) == 0);
     if ((item.style & WS_TABSTOP) == 0 && item.kind != ControlKind::EditBox &&
         item.kind != ControlKind::ListBox) {
@@ -313,6 +339,8 @@ void DetachControl(WindowObject* c) {
     } else if (c->control->kind == ControlKind::EditBox) {
         auto* edit = static_cast<EditWidget*>(c->widget.data());
         edit->onChange = nullptr;
+        edit->onTypedChar = nullptr;
+        edit->onDeleteKey = nullptr;
         edit->setFontObject(nullptr);
     }
 }

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/gdi.h"
 #include "platform/qt/controls.h"
@@ -134,6 +135,9 @@ public:
             shared_->save();
         } else {
             own_.begin(image);
+        }
+        if (!dc->clip.isEmpty()) {
+            (**this).setClipRegion(dc->clip);
         }
     }
     ~DcPainter() {
@@ -446,7 +450,7 @@ TextBlock SplitText(const char16_t* text, int count, const QRect& box, std::uint
 QRect PaintTextBlock(QPainter& p, const DcObject* dc, FontObject* f, const TextBlock& block,
                      const QRect& box, std::uint32_t format) {
     if ((format & DT_NOCLIP) == 0) {
-        p.setClipRect(box);
+        p.setClipRect(box, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     p.setPen(qtb::ToQColor(dc->textColour));
     QRect touched;
@@ -519,8 +523,13 @@ const QImage& DrawnBox(DcObject* dc, FontObject* f, const TextBlock& block, cons
     return *f->drawnBoxes.insert(key, picture);
 }
 
+// Whether the part of `box` that drawing may change is all plain.
 bool OnPlainBackground(const DcObject* dc, const QRect& box) {
-    return dc->batchPainter != nullptr && !box.isEmpty() && (QRegion(box) - dc->plain).isEmpty();
+    if (dc->batchPainter == nullptr || box.isEmpty()) {
+        return false;
+    }
+    const QRegion changed = dc->clip.isEmpty() ? QRegion(box) : dc->clip.intersected(box);
+    return (changed - dc->plain).isEmpty();
 }
 
 }  // namespace
@@ -541,9 +550,15 @@ int DrawText(Dc dc, const char16_t* text, int count, const Rect& rect, std::uint
     }
     FontObject* f = DcFont(dc);
     const QRect box = FromRect(rect);
+    const bool clipped = (format & DT_NOCLIP) == 0;
+    if (clipped && (format & DT_SINGLELINE) != 0 && !dc->clip.isEmpty() && !dc->clip.intersects(box)) {
+        return f->height;  // nothing of it can show
+    }
     const TextBlock block = SplitText(text, count, box, format, f);
     const int total = int(block.lines.size()) * f->height;
-    const bool clipped = (format & DT_NOCLIP) == 0;
+    if (clipped && !dc->clip.isEmpty() && !dc->clip.intersects(box)) {
+        return total;
+    }
     DcPainter painter(dc, image);
     QPainter& p = *painter;
     if (clipped && OnPlainBackground(dc, box)) {
@@ -659,6 +674,52 @@ DcObject::~DcObject() {
     }
 }
 
+// ---- moving pixels, clipping and versions -------------------------------
+
+bool ScrollDC(Dc dc, int dy, const Rect& area) {
+    if (dc == nullptr) {
+        return false;
+    }
+    QImage* image = Target(dc);
+    if (image == nullptr || image->isNull() || image->depth() != 32) {
+        return false;
+    }
+    const QRect a = FromRect(area) & image->rect();
+    if (a.isEmpty() || dy == 0) {
+        return true;
+    }
+    const int rows = a.height() - std::abs(dy);
+    if (rows > 0) {
+        const qsizetype bytes = qsizetype(a.width()) * 4;  // 32-bit pixels
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        auto row = [&](int y) { return bits + qsizetype(y) * stride + qsizetype(a.left()) * 4; };
+        if (dy < 0) {
+            for (int y = a.top(); y < a.top() + rows; ++y) std::memmove(row(y), row(y - dy), std::size_t(bytes));
+        } else {
+            for (int y = a.bottom(); y > a.bottom() - rows; --y) std::memmove(row(y), row(y - dy), std::size_t(bytes));
+        }
+    }
+    dc->plain = QRegion();
+    Touched(dc, a);
+    return true;
+}
+
+void SetClipRects(Dc dc, const Rect* rects, int count) {
+    if (dc == nullptr) {
+        return;
+    }
+    dc->clip = QRegion();
+    for (int i = 0; rects != nullptr && i < count; ++i) {
+        dc->clip += FromRect(rects[i]);
+    }
+}
+
+std::uint64_t GetPictureVersion(Dc dc) {
+    QImage* image = dc != nullptr ? Target(dc) : nullptr;
+    return image != nullptr ? std::uint64_t(image->cacheKey()) : 0;
+}
+
 // ---- brushes and shapes --------------------------------------------------
 
 Brush GetStockBrush(int index) {
@@ -694,11 +755,12 @@ bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     p.fillRect(r, brush->colour);
     Touched(dc, r);
     if (dc->batchPainter != nullptr) {
+        const QRegion filled = dc->clip.isEmpty() ? QRegion(r) : dc->clip.intersected(r);
         if (dc->plain.isEmpty() || dc->plainColour != brush->colour) {
-            dc->plain = QRegion(r);
+            dc->plain = filled;
             dc->plainColour = brush->colour;
         } else {
-            dc->plain += r;
+            dc->plain += filled;
         }
     }
     return true;
@@ -729,7 +791,7 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
     DcPainter painter(dc, image);
     QPainter& p = *painter;
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(Qt::black, 0));
+    p.setPen(QPen(dc->pen != nullptr ? dc->pen->colour : QColor(Qt::black), 0));
     p.setBrush(brush->hollow ? QBrush(Qt::NoBrush) : QBrush(brush->colour));
     QRect outline(left, top, right - left - 1, bottom - top - 1);
     if (rx <= 0 || ry <= 0) {
@@ -746,6 +808,27 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
 }
 
 }  // namespace
+
+Brush CreateSolidBrush(Colour colour) { return new BrushObject{qtb::ToQColor(colour), false, false}; }
+
+void DeleteBrush(Brush brush) {
+    if (brush != nullptr && !brush->stock) {
+        delete brush;
+    }
+}
+
+Pen CreatePen(int, int, Colour colour) { return new PenObject{qtb::ToQColor(colour)}; }
+
+Pen SelectPen(Dc dc, Pen pen) {
+    if (dc == nullptr) {
+        return nullptr;
+    }
+    Pen previous = dc->pen;
+    dc->pen = pen;
+    return previous;
+}
+
+void DeletePen(Pen pen) { delete pen; }
 
 bool Rectangle(Dc dc, int left, int top, int right, int bottom) {
     return Shape(dc, left, top, right, bottom, 0, 0);

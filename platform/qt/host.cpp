@@ -60,6 +60,8 @@ HostStatus Initialise(int& argc, char** argv, bool allowOffscreen) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Message boxes without a caption of their own show the program's name.
     QApplication::setApplicationDisplayName(QStringLiteral("Tovanel"));
+    // Lets the desktop match the reader's windows to its installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.quillmark.Tovanel"));
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
         offscreen = true;
     }

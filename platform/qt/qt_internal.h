@@ -38,6 +38,11 @@ namespace plat {
 struct BrushObject {
     QColor colour;
     bool hollow = false;
+    bool stock = true;
+};
+
+struct PenObject {
+    QColor colour;
 };
 
 struct BitmapObject {
@@ -189,6 +194,7 @@ struct DcObject {
     Colour backColour = 0xFFFFFF;
     int backMode = OPAQUE;
     Brush brush = nullptr;
+    Pen pen = nullptr;  // none: the default black pen
 
     // A drawing batch (BeginDrawing .. EndDrawing): one painter shared by
     // every primitive, and the area they changed, shown once at the end.
@@ -200,6 +206,8 @@ struct DcObject {
     // (filled and not drawn on since), where text boxes can be copied in.
     QRegion plain;
     QColor plainColour;
+    // Drawing is limited to this region when it is not empty.
+    QRegion clip;
 
     ~DcObject();
 };

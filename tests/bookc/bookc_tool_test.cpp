@@ -71,4 +71,30 @@ TEST_F(BookcToolTest, BuildWritesTheSourceOrFailsWithoutOutput) {
     EXPECT_EQ(RunBookc("frobnicate", dir_ / "log"), 2);
 }
 
+TEST_F(BookcToolTest, RefusesFoldersAndMalformedCountsWithAReason) {
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        const char* said;
+    };
+    const std::string folder = dir_.string();
+    const std::string book = TOVANEL_SOURCE_DIR "/tests/fixtures/features";
+    const std::string out = (dir_ / "out").string();
+    const Case cases[] = {
+        {"compress " + folder + " " + out, 1, "is a folder; compress takes a file"},
+        {"decompress " + folder + " " + out, 1, "is a folder; decompress takes a file"},
+        {"build " + book + " " + out + " --lessons 5x", 2, "not '5x'"},
+        {"build " + book + " " + out + " --lessons ''", 2, "not ''"},
+        {"build " + book + " " + out + " --lessons 99999999999999999999", 2, "from 1 to 16382"},
+        {"build " + book + " " + out + " --lessons 0", 2, "from 1 to 16382"},
+        {"build " + book + " " + out + " --lessons", 2, "--lessons needs a number"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunBookc(c.arguments, dir_ / "log"), c.exitCode) << c.arguments;
+        const std::string log = ReadAll(dir_ / "log");
+        EXPECT_NE(log.find(c.said), std::string::npos) << c.arguments << ": " << log;
+        EXPECT_FALSE(fs::exists(out)) << c.arguments;
+    }
+}
+
 }  // namespace

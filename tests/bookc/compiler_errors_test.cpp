@@ -95,6 +95,30 @@ TEST(CompilerText, HebrewPointsAreDroppedOrRefusedWhenStrict) {
     EXPECT_TRUE(Has(r.messages, "lesson.txt:1:2: error: Hebrew point")) << r.messages;
 }
 
+TEST(CompilerText, AByteOrderMarkAtTheStartIsDropped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    // A first line that is a comment stays a comment; text and directives
+    // compile as without the mark.
+    for (const char* source : {"# a comment\nשלום\n", "שלום\n", "@title: כותרת\nשלום\n"}) {
+        const Result plain = Lesson(source);
+        const Result marked = Lesson(bom + source);
+        ASSERT_TRUE(plain.ok) << plain.messages;
+        EXPECT_TRUE(marked.ok) << source << "\n" << marked.messages;
+        EXPECT_EQ(marked.stream, plain.stream) << source;
+        EXPECT_EQ(marked.messages, plain.messages) << source;
+    }
+    const char* index = "# outline\n+ א\n  1 ב\n";
+    const Result plain = Index(index);
+    const Result marked = Index(bom + index);
+    ASSERT_TRUE(plain.ok) << plain.messages;
+    EXPECT_TRUE(marked.ok) << marked.messages;
+    EXPECT_EQ(marked.stream, plain.stream);
+    // Errors on the first line keep their column.
+    EXPECT_TRUE(Has(Lesson(bom + "שלום world\n").messages, "lesson.txt:1:6: error: cannot store U+0077"));
+    // Only the start: a mark inside the text is a character the code cannot hold.
+    EXPECT_TRUE(Has(Lesson("שלום" + bom + "\n").messages, "lesson.txt:1:5: error: cannot store U+FEFF"));
+}
+
 TEST(CompilerLessons, DirectivesCheckTheirArguments) {
     const std::pair<const char*, const char*> cases[] = {
         {"א\n@link 263: אל\n", "lesson.txt:2:7: error: lesson number 263 out of range 1-262"},
@@ -232,6 +256,18 @@ TEST_F(CompilerBookTest, MissingAndStrayFilesStopTheBook) {
     EXPECT_TRUE(Has(messages, "lessons/005.txt:1:1: error: lesson number 5 out of range 1-4")) << messages;
     EXPECT_TRUE(Has(messages, "lessons/notes.txt: error: a lesson file is named by its three-digit number"))
         << messages;
+}
+
+TEST_F(CompilerBookTest, AFolderInPlaceOfASourceIsAnError) {
+    std::filesystem::remove(dir_ / "lessons/003.txt");
+    std::filesystem::create_directory(dir_ / "lessons/003.txt");
+    std::filesystem::remove(dir_ / "index.txt");
+    std::filesystem::create_directory(dir_ / "index.txt");
+    bool ok = true;
+    const std::string messages = Compile(&ok);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(Has(messages, "lessons/003.txt: error: lesson 3 is a folder, not a file")) << messages;
+    EXPECT_TRUE(Has(messages, "index.txt: error: index is a folder, not a file")) << messages;
 }
 
 TEST_F(CompilerBookTest, LessonsTheIndexDoesNotNameAreAWarning) {

@@ -70,6 +70,11 @@ TEST(WeekListing, Arguments) {
     EXPECT_EQ(options.to, AbsoluteFromGregorian(12, 31, 2240));
     EXPECT_EQ(options.schedule, ScheduleChoice::Diaspora);
 
+    // The last week that ends inside the accepted years, and a range that
+    // reaches the last accepted day (its Saturdays all lie before it).
+    ASSERT_TRUE(Parse(options, {"9999-12-25"}));
+    ASSERT_TRUE(Parse(options, {"--from", "9999-12-01", "--to", "9999-12-31"}));
+
     ASSERT_TRUE(Parse(options, {"--help"}));
     EXPECT_TRUE(options.help);
 }
@@ -90,6 +95,8 @@ TEST(WeekListing, RefusedArgumentsNameTheProblem) {
         {{"--from", "2001-01-01", "--to", "2000-01-01"}, "--from is after --to"},
         {{"2000-01-01", "2000-01-02"}, "2000-01-02"},
         {{"2000-01-01", "--from", "2000-01-01", "--to", "2000-02-01"}, "DATE"},
+        {{"9999-12-31"}, "'9999-12-31' ends after 9999-12-31"},
+        {{"9999-12-26", "--israel"}, "'9999-12-26' ends after 9999-12-31"},
     };
     for (const Case& c : cases) {
         WeekListingOptions options;
@@ -112,7 +119,7 @@ TEST(WeekListing, LineFormat) {
               "saturday=2027-09-25 hebrew=6/23/5787 code=-50 lesson=1 schedule=diaspora\n");
     // The ends of the accepted dates.
     EXPECT_EQ(LineFor(1, 1, 1000, 0).rfind("saturday=1000-01-04 hebrew=10/19/4760 ", 0), 0u);
-    EXPECT_EQ(LineFor(12, 31, 9999, 0).rfind("saturday=10000-01-01 hebrew=8/29/13760 ", 0), 0u);
+    EXPECT_EQ(LineFor(12, 25, 9999, 0).rfind("saturday=9999-12-25 hebrew=8/22/13760 ", 0), 0u);
 }
 
 TEST(WeekListing, RangeHasOneLinePerSaturday) {

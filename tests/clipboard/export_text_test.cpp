@@ -2,6 +2,7 @@
 // right-to-left lines in reading order.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,28 @@ TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     for (const std::u16string& line : lines) {
         const std::string stored = StoreRightToLeft(line);
         EXPECT_EQ(plat::Utf16ToUtf8(Decode(Stream().Text(kRtl, 0, stored))), plat::Utf16ToUtf8(line + u"\r\n"));
+    }
+}
+
+// Lines made of random Hebrew, Latin, numbers, punctuation and brackets:
+// the reading order found gives back the stored line.
+TEST_F(ExportTextTest, RandomMixedLinesRoundTrip) {
+    const std::u16string words[] = {u"\u05D0\u05D1", u"\u05D2\u05D3\u05D4", u"ABC", u"NEW\u00A0YORK", u"12",
+                                    u"3.14", u"10:30", u"1948-1952", u"50%", u"$5", u"PSALM 23", u"\u05D5-12"};
+    const std::u16string around[] = {u"", u"", u"()", u"\"\"", u"[]", u",", u".", u":", u"?"};
+    std::mt19937 random(99);
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string line;
+        for (int n = 1 + int(random() % 7); n > 0; --n) {
+            const std::u16string& w = words[random() % std::size(words)];
+            const std::u16string& a = around[random() % std::size(around)];
+            line += (a.size() == 2 ? a.substr(0, 1) + w + a.substr(1) : w + a) + (n > 1 ? u" " : u"");
+        }
+        const std::string stored = StoreRightToLeft(line);
+        std::u16string text;
+        for (unsigned char b : stored) text.push_back(char16_t(MapStoredByte(b, kUnicodeLetterBase)));
+        PutIntoReadingOrder(text.data(), reinterpret_cast<const std::uint8_t*>(stored.data()), int(text.size()));
+        ASSERT_EQ(StoreRightToLeft(text), stored) << plat::Utf16ToUtf8(line) << " -> " << plat::Utf16ToUtf8(text);
     }
 }
 

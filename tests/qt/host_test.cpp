@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -59,6 +61,16 @@ TEST(Host, NamesItselfAndItsProgramFile) {
     plat::OsVersion v = plat::GetVersion();
     EXPECT_EQ(v.major, 4);
     EXPECT_EQ(v.minor, 20);
+}
+
+TEST(Host, WindowsNameTheInstalledMenuEntry) {
+    // The desktop matches windows to the entry of this name; it must be the
+    // file the installation puts in share/applications.
+    const QString id = QGuiApplication::desktopFileName();
+    ASSERT_FALSE(id.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(TOVANEL_SOURCE_DIR "/dist/") + id +
+                                  QStringLiteral(".desktop")))
+        << id.toStdString();
 }
 
 TEST(Host, TheRealDateAndTheZoneNameComeFromTheSystem) {

@@ -34,15 +34,29 @@ std::vector<std::uint8_t> MakeContainer(const std::vector<std::uint8_t>& text) {
 
 namespace {
 
-bool ReadFile(const std::filesystem::path& path, std::string* text) {
+// Reads the source of `what` ("lesson 3", "index") whole, or reports why it
+// cannot: missing, a folder in its place (which would read as empty), or
+// unreadable.
+bool ReadSource(const std::filesystem::path& path, const std::string& what, Diagnostics& diagnostics,
+                std::string* text) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        diagnostics.Error({path.string(), 0}, 0, what + " is a folder, not a file");
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
+        diagnostics.Error({path.string(), 0}, 0, "missing " + what);
         return false;
     }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     *text = buffer.str();
-    return !in.bad();
+    if (in.bad()) {
+        diagnostics.Error({path.string(), 0}, 0, "cannot read " + what);
+        return false;
+    }
+    return true;
 }
 
 std::string LessonFileName(int n) {
@@ -107,8 +121,7 @@ bool CompileBook(const std::filesystem::path& bookDir, const Options& options, D
     for (int n = 1; n <= options.lessonCount; ++n) {
         const fs::path path = lessonDir / LessonFileName(n);
         std::string source;
-        if (!ReadFile(path, &source)) {
-            diagnostics.Error({path.string(), 0}, 0, "missing lesson " + std::to_string(n));
+        if (!ReadSource(path, "lesson " + std::to_string(n), diagnostics, &source)) {
             continue;
         }
         std::vector<std::uint8_t> stream;
@@ -127,9 +140,7 @@ bool CompileBook(const std::filesystem::path& bookDir, const Options& options, D
 
     const fs::path indexPath = bookDir / "index.txt";
     std::string source;
-    if (!ReadFile(indexPath, &source)) {
-        diagnostics.Error({indexPath.string(), 0}, 0, "missing index");
-    } else {
+    if (ReadSource(indexPath, "index", diagnostics, &source)) {
         std::vector<std::uint8_t> stream;
         std::vector<int> listed;
         if (CompileIndex(source, indexPath.string(), options, diagnostics, &stream, &listed)) {

@@ -2,6 +2,7 @@
 //   bookc build BOOKDIR OUTPUT.cpp [--lessons N] [--strict]
 //   bookc compress IN OUT      raw bytes -> bare PalmDOC stream
 //   bookc decompress IN OUT    bare PalmDOC stream -> raw bytes
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,18 @@ void Usage(std::FILE* out) {
                  "            --strict makes Hebrew points and cantillation marks errors\n"
                  "compress    write a file as a bare PalmDOC stream (minimum-size parse)\n"
                  "decompress  decode a bare PalmDOC stream\n");
+}
+
+// A whole number with nothing after it ("5x" is refused, not read as 5).
+bool ParseCount(const char* text, long low, long high, long* value) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || v < low || v > high) {
+        return false;
+    }
+    *value = v;
+    return true;
 }
 
 bool ReadAll(const char* path, std::vector<std::uint8_t>* bytes) {
@@ -65,12 +78,18 @@ int Build(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--strict") == 0) {
             options.strict = true;
-        } else if (std::strcmp(argv[i], "--lessons") == 0 && i + 1 < argc) {
-            options.lessonCount = std::atoi(argv[++i]);
-            if (options.lessonCount < 1 || options.lessonCount > 16382) {
-                std::fprintf(stderr, "bookc: --lessons takes a number from 1 to 16382\n");
+        } else if (std::strcmp(argv[i], "--lessons") == 0) {
+            long count = 0;
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "bookc: --lessons needs a number from 1 to 16382\n");
                 return 2;
             }
+            if (!ParseCount(argv[++i], 1, 16382, &count)) {
+                std::fprintf(stderr, "bookc: --lessons takes a number from 1 to 16382, not '%s'\n",
+                             argv[i]);
+                return 2;
+            }
+            options.lessonCount = int(count);
         } else if (argv[i][0] == '-') {
             std::fprintf(stderr, "bookc: unknown option '%s'\n", argv[i]);
             return 2;
@@ -102,6 +121,12 @@ int Raw(bool compress, int argc, char** argv) {
     if (argc != 2) {
         Usage(stderr);
         return 2;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(argv[0], ec)) {
+        std::fprintf(stderr, "bookc: %s is a folder; %s takes a file\n", argv[0],
+                     compress ? "compress" : "decompress");
+        return 1;
     }
     std::vector<std::uint8_t> input;
     if (!ReadAll(argv[0], &input)) {

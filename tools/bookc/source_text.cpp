@@ -5,6 +5,12 @@
 namespace bookc {
 
 std::vector<std::string_view> SplitLines(std::string_view source) {
+    // Editors may start a UTF-8 file with a byte-order mark; it is not text
+    // of the first line (which may be a comment).
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (source.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        source.remove_prefix(kByteOrderMark.size());
+    }
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start <= source.size()) {

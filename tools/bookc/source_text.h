@@ -11,6 +11,7 @@
 
 namespace bookc {
 
+// The lines of a source, without a UTF-8 byte-order mark at its start.
 std::vector<std::string_view> SplitLines(std::string_view source);
 // Without trailing spaces, tabs and carriage returns.
 std::string_view TrimRight(std::string_view s);

@@ -14,9 +14,11 @@
 #include "platform/unicode.h"
 #include "resources/book_resources.h"
 #include "resources/ui_resources.h"
+#include "search/search.h"
 #include "store/article_store.h"
 #include "tools/cli/cli_command.h"
 #include "tools/cli/render_dialog.h"
+#include "tools/cli/search_pattern.h"
 #include "view/article_view.h"
 
 namespace {
@@ -36,6 +38,9 @@ void PrintRenderHelp() {
         "  --top LINE           first display line of the page (default 0)\n"
         "  --highlight S:E      highlight stream offsets S up to E, as a search hit\n"
         "  --back-link          show the link back to a previous article\n"
+        "  --search PATTERN     show the first hit of PATTERN from the top of the\n"
+        "                       lesson as a search does: highlight and title banner\n"
+        "                       (PATTERN as for 'tovanel-cli search', reading order)\n"
         "  --lines              print the display lines (offset, count, x, width, ...)\n"
         "  --window             draw the reader's whole window at --size instead: bar,\n"
         "                       buttons, gutter, scroll bar and page (your own settings\n"
@@ -68,6 +73,7 @@ struct RenderOptions {
     long highlightStart = 0;
     long highlightEnd = 0;
     bool backLink = false;
+    std::string search;  // stored codes; empty for none
     bool lines = false;
     bool window = false;
 };
@@ -106,6 +112,12 @@ int ParseOptions(int argc, char** argv, RenderOptions* o) {
             o->reverse = true;
         } else if (arg == "--back-link") {
             o->backLink = true;
+        } else if (arg == "--search" && hasValue) {
+            std::string error;
+            if (!ParseSearchPattern(argv[++i], false, &o->search, &error)) {
+                std::fprintf(stderr, "tovanel-cli render: %s\n", error.c_str());
+                return 2;
+            }
         } else if (arg == "--lines") {
             o->lines = true;
         } else if (arg == "--window") {
@@ -126,6 +138,10 @@ int ParseOptions(int argc, char** argv, RenderOptions* o) {
             }
         } else if (!haveLesson && ParseInt(argv[i], 1, 262, &o->lesson)) {
             haveLesson = true;
+        } else if (long number = 0;
+                   !haveLesson && ParseInt(argv[i], -2147483647L, 2147483647L, &number)) {
+            std::fprintf(stderr, "tovanel-cli render: lesson %s is outside 1-262\n", argv[i]);
+            return 2;
         } else {
             std::fprintf(stderr, "tovanel-cli render: unexpected '%s' (see --help)\n", argv[i]);
             return 2;
@@ -145,6 +161,20 @@ void PrintLines(const ArticleView* view) {
         std::printf("%4d %6u %5u %5u %5u %5u %6u %4u  0x%02X\n", i, l.textOffset, l.charCount, l.x,
                     l.labelWidth, l.width, l.height, l.linkNumber, l.flags);
     }
+}
+
+// The first hit of a search started at the top of the lesson, shown as the
+// reader shows it; false when the lesson holds none.
+bool ShowFirstHit(ArticleView* view, const std::uint8_t* text, std::uint32_t length,
+                  const std::string& pattern) {
+    std::memcpy(AppState.SearchString, pattern.c_str(), pattern.size() + 1);
+    int hitLength = 0;
+    const std::uint16_t last = FindInArticle(text, length, 0, &hitLength);
+    if (last == 0) {
+        return false;
+    }
+    ShowSearchHit(view, last, hitLength);
+    return true;
 }
 
 // A registry of its own for one window render, holding the options as the
@@ -283,6 +313,10 @@ int RunRender(int argc, char** argv) {
     view->highlightStart = std::uint16_t(options.highlightStart);
     view->highlightEnd = std::uint16_t(options.highlightEnd);
     PaintArticleView(view, 1);
+    if (!options.search.empty() && !ShowFirstHit(view, text, length, options.search)) {
+        std::fprintf(stderr, "tovanel-cli render: the pattern is not in lesson %ld\n",
+                     options.lesson);
+    }
     if (options.lines) {
         PrintLines(view);
     }

@@ -15,7 +15,7 @@ void PrintWeekHelp() {
         "Prints the weekly Torah portion and the book's lesson for the week (Sunday to\n"
         "Saturday) that contains DATE, today when no date is given, or for every\n"
         "Saturday from --from to --to (both included). DATE is YYYY-MM-DD, from\n"
-        "1000-01-01 to 9999-12-31.\n"
+        "1000-01-01 to 9999-12-31; a single DATE's week must end by 9999-12-25.\n"
         "\n"
         "  --israel     use the Israel reading schedule\n"
         "  --diaspora   use the schedule outside Israel\n"
@@ -63,6 +63,10 @@ int RunWeek(int argc, char** argv) {
         if (options.today) {
             const plat::LocalDate today = plat::GetLocalDate();
             day = AbsoluteFromGregorian(today.month, today.day, today.year);
+            if (!WeekEndsInListingRange(day)) {
+                std::fprintf(stderr, "tovanel-cli week: today's week ends after 9999-12-31\n");
+                return 1;
+            }
         }
         WriteWeekLine(stdout, day, flags);
     }

@@ -1,13 +1,13 @@
 #include "tools/cli/listings/record_dump.h"
 
 #include "app/app_state.h"
+#include "clipboard/reading_order.h"
 #include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/resources.h"
 #include "store/article_store.h"
 #include "store/palmdoc.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -23,35 +23,6 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += char(0xE0 | (c >> 12));
         out += char(0x80 | ((c >> 6) & 0x3F));
         out += char(0x80 | (c & 0x3F));
-    }
-}
-
-char32_t MirrorBracket(char32_t c) {
-    switch (c) {
-    case '(': return ')';
-    case ')': return '(';
-    case '[': return ']';
-    case ']': return '[';
-    case '{': return '}';
-    case '}': return '{';
-    case '<': return '>';
-    case '>': return '<';
-    default: return c;
-    }
-}
-
-bool IsLatinLetter(char32_t c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
-}
-bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool IsNumberSeparator(char32_t c) { return c == '.' || c == ',' || c == ':' || c == '/'; }
-
-void Reverse(std::vector<char32_t>& s, std::size_t from, std::size_t to, bool mirror) {
-    std::reverse(s.begin() + std::ptrdiff_t(from), s.begin() + std::ptrdiff_t(to));
-    if (mirror) {
-        for (std::size_t i = from; i < to; ++i) {
-            s[i] = MirrorBracket(s[i]);
-        }
     }
 }
 
@@ -105,33 +76,10 @@ std::string StoredTextToReadingOrder(const std::uint8_t* bytes, std::size_t coun
     if (!rightToLeft) {
         return ToUtf8(s);
     }
-    // Visual order back to reading order: reverse the whole, then put the
-    // left-to-right stretches (Latin words with what lies between them, and
-    // numbers) back into their own order.
-    Reverse(s, 0, s.size(), true);
-    std::size_t i = 0;
-    while (i < s.size()) {
-        if (IsLatinLetter(s[i])) {
-            std::size_t end = i + 1;  // one past the last Latin letter or digit of the stretch
-            for (std::size_t j = i + 1; j < s.size() && !IsUnicodeHebrewLetter(s[j]); ++j) {
-                if (IsLatinLetter(s[j]) || IsDigit(s[j])) {
-                    end = j + 1;
-                }
-            }
-            Reverse(s, i, end, true);
-            i = end;
-        } else if (IsDigit(s[i])) {
-            std::size_t end = i + 1;
-            while (end < s.size() && (IsDigit(s[end]) || (IsNumberSeparator(s[end]) && end + 1 < s.size() &&
-                                                          IsDigit(s[end + 1])))) {
-                ++end;
-            }
-            Reverse(s, i, end, false);
-            i = end;
-        } else {
-            ++i;
-        }
-    }
+    // Visual order back to reading order, as the clipboard export gives it.
+    std::u16string text(s.begin(), s.end());
+    PutIntoReadingOrder(text.data(), bytes, int(text.size()));
+    s.assign(text.begin(), text.end());
     return ToUtf8(s);
 }
 

@@ -77,6 +77,10 @@ bool ParseListingDate(const char* text, CalendarDate& date) {
     return true;
 }
 
+bool WeekEndsInListingRange(AbsoluteDay day) {
+    return WeekdayOnOrBefore(6, day + 6) <= AbsoluteFromGregorian(12, 31, kListingLastYear);
+}
+
 bool ParseWeekArguments(WeekListingOptions& options, int argc, char** argv) {
     options = WeekListingOptions{};
     options.schedule = ScheduleChoice::FromSettings;
@@ -126,6 +130,13 @@ bool ParseWeekArguments(WeekListingOptions& options, int argc, char** argv) {
             return false;
         }
         if (!ReadDateArgument(options, argument, nullptr, options.from)) {
+            return false;
+        }
+        if (!WeekEndsInListingRange(options.from)) {
+            SetError(options,
+                     "the week of '%.20s' ends after 9999-12-31 (in the year 10000); the "
+                     "last week listed ends on 9999-12-25",
+                     argument);
             return false;
         }
         options.to = options.from;

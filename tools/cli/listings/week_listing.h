@@ -33,6 +33,10 @@ struct WeekListingOptions {
 // Parses "YYYY-MM-DD" with a real month and day, years 1000 to 9999.
 bool ParseListingDate(const char* text, CalendarDate& date);
 
+// True when the Saturday that ends day's week is still inside the accepted
+// years: the week of 9999-12-31 ends in the year 10000, which is not listed.
+bool WeekEndsInListingRange(AbsoluteDay day);
+
 // Reads the arguments after the command name: [DATE], --from DATE --to DATE
 // (also --from=DATE), --israel, --diaspora, --help. Returns false with
 // options.error set when an argument is refused.

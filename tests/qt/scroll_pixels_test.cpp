@@ -1,0 +1,137 @@
+// A scroll that moves the pixels already drawn and paints only what changes
+// must give exactly the page a whole paint gives: scrolls up and down by a
+// few lines from every top line of a page with blank lines, rules, framed
+// links (one of them over two lines) and a back link.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "platform/gdi.h"
+#include "platform/memory.h"
+#include "platform/qt/qt_backend.h"
+#include "view/article_view.h"
+
+namespace {
+
+constexpr int kBoxX = 14, kBoxY = 12, kBoxWidth = 260, kBoxHeight = 230;
+
+std::vector<std::uint8_t> MixedStream() {
+    std::vector<std::uint8_t> s;
+    std::mt19937 random(5);
+    auto words = [&](int count) {
+        std::string text;
+        for (int w = 0; w < count; ++w) {
+            if (w > 0) text.push_back(' ');
+            for (int i = 2 + int(random() % 5); i > 0; --i) text.push_back(char(0x61 + random() % 27));
+        }
+        return text;
+    };
+    auto record = [&](std::uint8_t flags, std::uint8_t layout, const std::string& text) {
+        s.push_back(flags);
+        s.push_back(layout);
+        s.insert(s.end(), text.begin(), text.end());
+        s.push_back(0);
+    };
+    auto link = [&](std::uint16_t number, const std::string& caption) {
+        s.insert(s.end(), {0x37, 0x01, std::uint8_t(0x80 | (number & 0x7F))});
+        if (number > 0x7F) s.push_back(std::uint8_t(0x80 | (number >> 7)));
+        s.insert(s.end(), caption.begin(), caption.end());
+        s.push_back(0);
+    };
+    record(0xDC, 0, words(3));
+    link(0x3FFF, words(2));  // the back link, hidden in this view
+    for (int part = 0; part < 5; ++part) {
+        record(0xB1, 0, words(30));
+        record(0x31, 0, words(8));
+        record(0x91, 0, words(12));
+        link(std::uint16_t(10 + part), words(part == 2 ? 25 : 3));  // part 2: over lines
+        record(0x01, 0, "PHOENIX 54 fine");
+        s.insert(s.end(), {0x87, 0x30, 0});  // a rule with a blank line after
+        record(0x31, 0x44, words(10));
+    }
+    s.push_back(0);
+    s.push_back(0);
+    return s;
+}
+
+class ScrollPixels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearAppState();
+        const char16_t face[] = u"DejaVu Sans";
+        std::memcpy(AppState.Font.FontName, face, sizeof face);
+        AppState.Font.FontSize = 16;
+        AppState.Font.FontAsciiBase = 1488;
+        dc_ = plat::CreateImageDC(kBoxX * 2 + kBoxWidth, kBoxY * 2 + kBoxHeight);
+        const plat::Rect rect{kBoxX, kBoxY, kBoxX + kBoxWidth, kBoxY + kBoxHeight};
+        view_ = CreateArticleView(dc_, &rect, &AppState.Font, 100);
+        ASSERT_NE(view_, nullptr);
+        const std::vector<std::uint8_t> bytes = MixedStream();
+        auto* text = static_cast<std::uint8_t*>(plat::Allocate(bytes.size()));
+        std::memcpy(text, bytes.data(), bytes.size());
+        ASSERT_EQ(LayoutArticle(view_, text, 1, std::uint32_t(bytes.size())), 0);
+        ASSERT_GT(view_->maxTopLine, 20);
+    }
+    void TearDown() override {
+        DestroyArticleView(view_, 1);
+        plat::DeleteImageDC(dc_);
+    }
+    QImage Box() const {
+        return plat::qt::DcImage(dc_).copy(kBoxX, kBoxY, kBoxWidth, kBoxHeight);
+    }
+    std::vector<std::pair<const DisplayLine*, int>> Hits() const {
+        std::vector<std::pair<const DisplayLine*, int>> hits;
+        for (int i = 0; view_->linkHits != nullptr && view_->linkHits[i].line != nullptr; ++i) {
+            hits.emplace_back(view_->linkHits[i].line, view_->linkHits[i].y);
+        }
+        return hits;
+    }
+    plat::Dc dc_ = nullptr;
+    ArticleView* view_ = nullptr;
+};
+
+TEST_F(ScrollPixels, MovedPagesMatchWholePaints) {
+    int compared = 0;
+    for (int top = 0; top <= view_->maxTopLine; ++top) {
+        for (int delta : {1, -1, 2, -3, 4}) {
+            view_->topLine = std::uint16_t(top);
+            PaintArticleView(view_, 1);
+            ScrollArticleView(view_, delta, 1, 1);
+            const QImage moved = Box();
+            const int painted = view_->linesPainted;
+            const auto hits = Hits();
+            view_->pagePicture = 0;  // force a whole paint of the same page
+            PaintArticleView(view_, 1);
+            if (moved != Box()) {
+                moved.save("/tmp/x/moved.png");
+                Box().save("/tmp/x/whole.png");
+            }
+            ASSERT_EQ(moved, Box()) << "top " << top << " delta " << delta;
+            ASSERT_EQ(painted, view_->linesPainted);
+            ASSERT_EQ(hits, Hits());
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 100);
+}
+
+TEST_F(ScrollPixels, DrawingOverThePageMakesTheNextScrollPaintWhole) {
+    view_->topLine = 5;
+    PaintArticleView(view_, 1);
+    // Something else draws over the page, as a banner does.
+    plat::FillRect(dc_, plat::Rect{kBoxX, kBoxY + 100, kBoxX + 100, kBoxY + 120},
+                   plat::GetStockBrush(BLACK_BRUSH));
+    ScrollArticleView(view_, 1, 1, 1);
+    const QImage scrolled = Box();
+    view_->pagePicture = 0;
+    PaintArticleView(view_, 1);
+    EXPECT_EQ(scrolled, Box());
+}
+
+}  // namespace
