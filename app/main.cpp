@@ -32,6 +32,34 @@ void PrintHelp() {
         "describes the settings you may change by hand.\n");
 }
 
+// Says how the run ended when that is news (on standard error when it
+// failed) and gives the exit code.
+int ReportStart(int code, const std::string& snapshot) {
+    switch (LastStartOutcome()) {
+        case StartOutcome::HandedOver:
+            std::printf("Tovanel is already open on this display with the same settings file: "
+                        "that window was brought forward.\n");
+            return code;
+        case StartOutcome::NoWindow:
+            std::fprintf(stderr, "Tovanel could not make its window.\n");
+            return 1;
+        case StartOutcome::Ran:
+            break;
+    }
+    if (snapshot.empty()) {
+        return code;
+    }
+    if (!plat::SnapshotWritten()) {
+        std::fprintf(stderr,
+                     "No display here, and Tovanel could not write its window's picture to %s\n",
+                     snapshot.c_str());
+        return 1;
+    }
+    std::printf("No display here: Tovanel drew its window offscreen to %s\n", snapshot.c_str());
+    std::printf("Start it in a desktop session to read the book.\n");
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,8 +73,8 @@ int main(int argc, char** argv) {
     }
     plat::HostStatus status = plat::Initialise(argc, argv, true);
     if (status == plat::HostStatus::Failed) {
-        std::printf("Tovanel cannot open its window here: %s\n", plat::HostFailureText());
-        return 0;
+        std::fprintf(stderr, "Tovanel cannot open its window here: %s\n", plat::HostFailureText());
+        return 1;
     }
     // Without a display the window is drawn offscreen once, written to a
     // picture, and the program ends as if it had been closed.
@@ -67,16 +95,7 @@ int main(int argc, char** argv) {
         commandLine += argv[i];
     }
     int code = TovanelMain(&module, plat::Utf8ToUtf16(commandLine).c_str(), SW_SHOW);
-    if (!snapshot.empty()) {
-        if (plat::SnapshotWritten()) {
-            std::printf("No display here: Tovanel drew its window offscreen to %s\n",
-                        snapshot.c_str());
-        } else {
-            std::printf("No display here, and the window's picture could not be written to %s\n",
-                        snapshot.c_str());
-        }
-        std::printf("Start it in a desktop session to read the book.\n");
-    }
+    code = ReportStart(code, snapshot);
     plat::Shutdown();
     return code;
 }

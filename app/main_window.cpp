@@ -3,6 +3,7 @@
 #include "about/about_dialog.h"
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "app/shortcuts.h"
 #include "app/window_layout.h"
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
@@ -15,6 +16,7 @@
 #include "search/search.h"
 #include "search/search_dialog.h"
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
 #include "store/navigation.h"
 #include "view/article_view.h"
 
@@ -26,9 +28,16 @@ void ScrollBy(plat::Window window, int delta) {
     UpdateScrollBar(window);
 }
 
-int KeyPageAmount() {
-    int mode = int((AppState.Flags & AppFlags::KeyPageMode) >> AppFlags::KeyPageModeShift);
-    return PageAmount(mode, AppState.View);
+int KeyPageMode() {
+    return int((AppState.Flags & AppFlags::KeyPageMode) >> AppFlags::KeyPageModeShift);
+}
+int KeyPageAmount() { return PageAmount(KeyPageMode(), AppState.View); }
+int KeyPageBackAmount() { return PageBackAmount(KeyPageMode(), AppState.View); }
+
+// Lines of a page for a paging mode, never less than one.
+int PageStep(int mode, int lines) {
+    const int step = (mode == 2 || mode == 4) ? lines / 2 : lines - 1;
+    return step > 1 ? step : 1;
 }
 
 // Keys of the main window; false for keys it does not use.
@@ -39,16 +48,29 @@ bool HandleKey(plat::Window window, std::uint32_t key) {
             if (AppState.SearchString[0] != 0) SearchAgain(window);
             return true;
         case VK_PRIOR:
-            if (view) ScrollBy(window, -KeyPageAmount());
+            if (view) ScrollBy(window, -KeyPageBackAmount());
             return true;
         case VK_NEXT:
             if (view) ScrollBy(window, KeyPageAmount());
             return true;
+        case VK_SPACE:
+            // Space pages forward, Shift+Space back, as in a browser.
+            if (view) {
+                const bool back = (HeldModifiers() & KeyModifier::Shift) != 0;
+                ScrollBy(window, back ? -KeyPageBackAmount() : KeyPageAmount());
+            }
+            return true;
         case VK_END:
-            if (view) ScrollBy(window, view->maxTopLine != 0 ? view->maxTopLine : KeyPageAmount());
+            // The last full page, from wherever the page is now.
+            if (view) {
+                ScrollBy(window, view->maxTopLine != 0 ? int(view->maxTopLine) - int(view->topLine)
+                                                       : KeyPageAmount());
+            }
             return true;
         case VK_HOME:
-            if (view) ScrollBy(window, view->topLine != 0 ? -int(view->topLine) : -KeyPageAmount());
+            if (view) {
+                ScrollBy(window, view->topLine != 0 ? -int(view->topLine) : -KeyPageBackAmount());
+            }
             return true;
         case VK_LEFT:
             StepLesson(window, -1);
@@ -73,8 +95,8 @@ int ScrollBarDelta(plat::WParam wParam) {
     switch (plat::LoWord(wParam)) {
         case SB_LINEUP: return -1;
         case SB_LINEDOWN: return 1;
-        case SB_PAGEUP: return 1 - view->linesPainted;
-        case SB_PAGEDOWN: return view->linesPainted - 1;
+        case SB_PAGEUP: return -PageBackAmount(0, view);
+        case SB_PAGEDOWN: return PageAmount(0, view);
         case SB_THUMBPOSITION:
         case SB_THUMBTRACK: return std::int16_t(plat::HiWord(wParam)) - int(view->topLine);
         case SB_TOP: return -int(view->topLine);
@@ -110,6 +132,7 @@ void Destroy(plat::Window window) {
         plat::DestroyWindow(AppState.MenuBar);
         AppState.MenuBar = nullptr;
     }
+    RememberWindowPlacement(window);
     SaveSettingsAndQuit();
 }
 
@@ -124,8 +147,15 @@ void OpenIndex(plat::Window window) {
 }  // namespace
 
 int PageAmount(int mode, const ArticleView* view) {
-    int painted = view != nullptr ? view->linesPainted : 0;
-    return (mode == 2 || mode == 4) ? painted / 2 : painted - 1;
+    return PageStep(mode, view != nullptr ? view->linesPainted : 0);
+}
+
+int PageBackAmount(int mode, const ArticleView* view) {
+    if (view == nullptr) return 1;
+    if (view->topLine <= view->maxTopLine) return PageAmount(mode, view);
+    const int fullPage = int(view->totalLines) - int(view->maxTopLine);
+    // With nothing painted there is no top line to keep in sight.
+    return PageStep(mode, view->linesPainted > 0 ? fullPage : fullPage + 1);
 }
 
 void UpdateReverseCheck(plat::Window, int mode) {
@@ -228,8 +258,15 @@ plat::LResult MainWindowProc(plat::Window window, std::uint32_t message, plat::W
         case WM_HELP:
             RunAboutDialog(AppState.Instance, window);
             return 0;
-        case WM_KEYDOWN:
+        case WM_KEYDOWN: {
+            // A shortcut sends its menu item's command, as the menu does.
+            const std::uint16_t command = ShortcutCommand(std::uint32_t(wParam), HeldModifiers());
+            if (command != 0) {
+                plat::SendMessage(window, WM_COMMAND, command, 0);
+                return 0;
+            }
             return HandleKey(window, std::uint32_t(wParam)) ? 0 : 1;
+        }
         case WM_COMMAND:
             if (DispatchCommand(window, plat::LoWord(wParam)) == 0) return 0;
             return plat::DefWindowProc(window, message, wParam, lParam);

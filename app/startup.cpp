@@ -1,14 +1,19 @@
 #include "app/startup.h"
 
+#include <climits>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "calendar/weekly_schedule.h"
 #include "fonts/font_dialog.h"
+#include "platform/gdi.h"
 #include "platform/shell.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
+#include "store/navigation.h"
 #include "view/article_view.h"
 
 namespace {
@@ -42,6 +47,24 @@ bool HandOverToRunningCopy() {
 
 namespace {
 
+StartOutcome g_startOutcome = StartOutcome::Ran;
+
+// With no gutter stored, the text keeps a desktop margin from the window's
+// edges and scroll bar: 8 pixels at 96 dots an inch, scaled with the screen.
+constexpr std::int32_t kGutterNotStored = INT32_MIN;
+constexpr int kDesktopGutterAt96Dpi = 8;
+
+std::int32_t DesktopGutter() {
+    int dpi = plat::GetDeviceCaps(nullptr, LOGPIXELSY);
+    if (dpi <= 0) dpi = 96;
+    return (kDesktopGutterAt96Dpi * dpi + 48) / 96;
+}
+
+std::int32_t ReadGutter() {
+    const std::int32_t stored = ReadDword(kSharedKey, u"SurroundingGutter", kGutterNotStored);
+    return stored != kGutterNotStored ? stored : DesktopGutter();
+}
+
 void ReadSharedSwitches() {
     IgnoreActivate = ReadDword(kSharedKey, u"IgnoreActivate", 0);
     FullScreen = ReadDword(kSharedKey, u"FullScreen", 0);
@@ -67,25 +90,36 @@ bool RegisterMainClass(const plat::Module* instance, const char16_t* className) 
     return plat::RegisterClass(windowClass);
 }
 
+StartOutcome LastStartOutcome() { return g_startOutcome; }
+
 plat::Window CreateMainWindow(int showCommand) {
-    if (HandOverToRunningCopy()) return nullptr;
+    if (HandOverToRunningCopy()) {
+        g_startOutcome = StartOutcome::HandedOver;
+        return nullptr;
+    }
     plat::InitCommonControls();
     bool taskBarHidden = false;
     if (TaskBarWindow != nullptr) {
         taskBarHidden = plat::ShowWindow(TaskBarWindow, SW_HIDE);
     }
     LoadSettingsAndBookmarks();
+    DropUnusableStoredLessons();
     ChooseLesson(0, AppState.TodayRequested != 0);
     RegisterMainClass(AppState.Instance, kClassName);
 
     std::uint32_t style = WS_VISIBLE;
     if (AppState.Flags & AppFlags::ScrollBarShown) style |= WS_VSCROLL;
-    plat::Window window =
-        plat::CreateWindowEx(WS_EX_WINDOWEDGE, kClassName, kClassName, style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                             AppState.Instance, nullptr);
+    // Where the reader left the window, else where the desktop puts it.
+    plat::Rect placed{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    bool maximised = false;
+    const bool stored = StoredWindowPlacement(&placed, &maximised);
+    plat::Window window = plat::CreateWindowEx(
+        WS_EX_WINDOWEDGE, kClassName, kClassName, style, placed.left, placed.top,
+        stored ? placed.right - placed.left : CW_USEDEFAULT,
+        stored ? placed.bottom - placed.top : CW_USEDEFAULT, nullptr, AppState.Instance, nullptr);
     if (window == nullptr) {
         if (taskBarHidden) plat::ShowWindow(TaskBarWindow, SW_SHOW);
+        g_startOutcome = StartOutcome::NoWindow;
         return nullptr;
     }
     if (FullScreen) {
@@ -95,7 +129,7 @@ plat::Window CreateMainWindow(int showCommand) {
                                        plat::SHFS_HIDESTARTICON);
         plat::MoveWindow(window, rect.left, 0, rect.right, rect.bottom, false);
     }
-    plat::ShowWindow(window, showCommand);
+    plat::ShowWindow(window, maximised && showCommand == SW_SHOW ? SW_SHOWMAXIMIZED : showCommand);
     plat::UpdateWindow(window);
     // A first run (no font chosen yet) asks for a font; the view takes the
     // description whatever the dialog ended with.
@@ -108,6 +142,7 @@ plat::Window CreateMainWindow(int showCommand) {
 
 int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int showCommand) {
     ClearAppState();
+    g_startOutcome = StartOutcome::Ran;
     AppState.Instance = instance;
     ReadSharedSwitches();
     bool taskBarWasVisible = false;
@@ -116,7 +151,7 @@ int TovanelMain(const plat::Module* instance, const char16_t* commandLine, int s
         if (TaskBarWindow != nullptr) taskBarWasVisible = plat::IsWindowVisible(TaskBarWindow);
     }
     AppState.MenuBarOnBottom = ReadDword(kSharedKey, u"MenuBarOnBottom", 0);
-    AppState.SurroundingGutter = ReadDword(kSharedKey, u"SurroundingGutter", 0);
+    AppState.SurroundingGutter = ReadGutter();
     if (IsTodayCommandLine(commandLine)) AppState.TodayRequested = 1;
 
     if (CreateMainWindow(showCommand) == nullptr) return 0;

@@ -18,6 +18,14 @@ plat::Window CreateMainWindow(int showCommand);
 // ends). False when no other copy runs.
 bool HandOverToRunningCopy();
 
+// How the last start went, for the program's own report at exit.
+enum class StartOutcome {
+    Ran,         // the main window was made and the program ran
+    HandedOver,  // another copy runs; the start was handed to it
+    NoWindow,    // the main window could not be made
+};
+StartOutcome LastStartOutcome();
+
 bool RegisterMainClass(const plat::Module* instance, const char16_t* className);
 
 // The per-book settings and the bookmarks, read at start.

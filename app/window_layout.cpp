@@ -1,5 +1,7 @@
 #include "app/window_layout.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/gdi.h"
@@ -64,6 +66,25 @@ void AddToolButtons() {
     plat::CommandBarAddToolTips(AppState.MenuBar, 8, tips);
     plat::CommandBarAddBitmap(AppState.MenuBar, AppState.Instance, kBitmapTools, 7, 16, 16);
     plat::CommandBarAddButtons(AppState.MenuBar, 7, buttons);
+}
+
+// The anchor of the last resize and the page it gave. While the reader has
+// not moved the page since, the next resize keeps that anchor: a top line
+// starts at or before its anchor, so taking a fresh one at every step of a
+// dragged resize would creep back through the text.
+struct ResizeMemory {
+    TextAnchor anchor;
+    const std::uint8_t* text = nullptr;
+    std::uint16_t topLine = 0;
+};
+ResizeMemory g_lastResize;
+
+TextAnchor ResizeAnchor(const ArticleView* view) {
+    if (g_lastResize.anchor.valid && g_lastResize.text == view->text &&
+        g_lastResize.topLine == view->topLine) {
+        return g_lastResize.anchor;
+    }
+    return TopTextAnchor(view);
 }
 
 }  // namespace
@@ -133,18 +154,33 @@ void ResizeView(plat::Window window, int width, int height) {
     if (view == nullptr) return;
     height -= AppState.MenuBarHeight;
     if (view->box.width == width && view->box.height == height) return;
-    SetViewSize(view, width, height);
+    // The text at the top of the page stays there; a page that was full
+    // stays full.
+    const TextAnchor anchor = ResizeAnchor(view);
+    const bool pageWasFull = view->topLine <= view->maxTopLine;
+    if (SetViewSize(view, width, height) == 0 && anchor.valid) {
+        int top = TopLineForAnchor(view, anchor);
+        if (top >= 0) {
+            if (pageWasFull && top > view->maxTopLine) top = view->maxTopLine;
+            view->topLine = std::uint16_t(top);
+        }
+    }
+    g_lastResize = {anchor, view->text, view->topLine};
     UpdateScrollBar(window);
 }
 
 void UpdateScrollBar(plat::Window window) {
     if ((AppState.Flags & AppFlags::ScrollBarShown) == 0 || AppState.View == nullptr) return;
+    // The thumb is as long as the lines of a full page (those of the last
+    // one), and its positions run from 0 to maxTopLine as before.
+    const ArticleView* view = AppState.View;
+    const int page = std::max(int(view->totalLines) - int(view->maxTopLine), 1);
     plat::ScrollInfo info;
-    info.mask = SIF_RANGE | SIF_POS;
+    info.mask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.min = 0;
-    info.max = AppState.View->maxTopLine;
-    info.page = 0;
-    info.pos = AppState.View->topLine;
+    info.max = view->maxTopLine + page - 1;
+    info.page = std::uint32_t(page);
+    info.pos = std::min(view->topLine, view->maxTopLine);
     plat::SetScrollInfo(window, SB_VERT, info, true);
 }
 
@@ -195,9 +231,7 @@ int TapView(plat::Window window, ArticleView* view, int x, int y) {
     }
     int mid = origin + size / 2;
     int mode = int((AppState.Flags & AppFlags::TapPageMode) >> AppFlags::TapPageModeShift);
-    int amount = PageAmount(mode, view);
-    if (amount < 0) amount = -amount;
-    if (c < mid) amount = -amount;
+    const int amount = c < mid ? -PageBackAmount(mode, view) : PageAmount(mode, view);
     ScrollArticleView(view, amount, 1, 1);
     UpdateScrollBar(window);
     return 1;

@@ -119,6 +119,9 @@ constexpr std::uint32_t VK_BACK = 0x08;
 constexpr std::uint32_t VK_TAB = 0x09;
 constexpr std::uint32_t VK_RETURN = 0x0D;
 constexpr std::uint32_t VK_ESCAPE = 0x1B;
+constexpr std::uint32_t VK_SHIFT = 0x10;
+constexpr std::uint32_t VK_CONTROL = 0x11;
+constexpr std::uint32_t VK_MENU = 0x12;  // Alt
 constexpr std::uint32_t VK_SPACE = 0x20;
 constexpr std::uint32_t VK_PRIOR = 0x21;
 constexpr std::uint32_t VK_NEXT = 0x22;
@@ -172,6 +175,7 @@ constexpr std::uint32_t DS_CENTER = 0x0800;
 // ShowWindow commands.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_SHOW = 5;
 
 // Dialog and message-box results.
@@ -194,6 +198,10 @@ constexpr std::uint32_t MB_ICONQUESTION = 0x00000020;
 constexpr std::uint32_t MB_ICONEXCLAMATION = 0x00000030;
 constexpr std::uint32_t MB_ICONINFORMATION = 0x00000040;
 constexpr std::uint32_t MB_ICONMASK = 0x000000F0;
+constexpr std::uint32_t MB_DEFBUTTON1 = 0x00000000;
+constexpr std::uint32_t MB_DEFBUTTON2 = 0x00000100;
+constexpr std::uint32_t MB_DEFBUTTON3 = 0x00000200;
+constexpr std::uint32_t MB_DEFMASK = 0x00000F00;
 
 // DrawText format flags.
 constexpr std::uint32_t DT_TOP = 0x0000;

@@ -30,7 +30,13 @@ Window CreateWindowEx(std::uint32_t exStyle, const char16_t* className, const ch
                       const Module* module, void* createParam);
 bool DestroyWindow(Window window);  // sends WM_DESTROY
 bool IsWindow(Window window);
-bool ShowWindow(Window window, int command);
+bool ShowWindow(Window window, int command);  // SW_HIDE, SW_SHOW, SW_SHOWMAXIMIZED...
+// Where a top-level window lies when it is not maximised, and whether it is.
+struct WindowPlacement {
+    Rect normal;
+    bool maximised = false;
+};
+bool GetWindowPlacement(Window window, WindowPlacement* placement);
 bool UpdateWindow(Window window);  // sends WM_PAINT now if anything is invalid
 bool IsWindowVisible(Window window);
 bool MoveWindow(Window window, int x, int y, int width, int height, bool repaint);
@@ -62,6 +68,10 @@ int GetMessage(Message* message);
 bool TranslateMessage(const Message* message);
 LResult DispatchMessage(const Message* message);
 LResult DefWindowProc(Window window, std::uint32_t message, WParam wParam, LParam lParam);
+
+// State of a key (VK_SHIFT, VK_CONTROL, VK_MENU) when the key message
+// being handled was made: negative while it was held down.
+std::int16_t GetKeyState(int virtualKey);
 
 bool InvalidateRect(Window window, const Rect* rect, bool erase);
 Dc GetDC(Window window);

@@ -1,4 +1,5 @@
 #include "settings/registry_settings.h"
+#include "settings/window_placement.h"
 
 #include <cstring>
 #include <string>
@@ -258,6 +259,7 @@ void LoadSettings(void (*alsoLoad)(), void (*alsoSave)()) {
     AppState.Lesson = LessonNumber(ReadSetting(u"Lesson", 0));
 
     LoadOutlineBitmaps();
+    LoadWindowPlacement();
     if (alsoLoad != nullptr) alsoLoad();
     g_loading = false;
     g_settingsLoaded = !g_loadFailed;
@@ -285,6 +287,7 @@ int SaveSettings() {
 namespace {
 
 void WriteLoadedSettings() {
+    SaveWindowPlacement();
     if (AppState.SearchString[0] != 0) {
         WriteByteString(u"SearchString", AppState.SearchString);
     }

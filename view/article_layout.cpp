@@ -257,7 +257,13 @@ int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effe
         labelWidth = 0;
 
         pos = lineStart + count;
-        if (pos >= n) {
+        // Only spaces left (a continuation's marking space that did not fit):
+        // this is still the record's last line, and its blank line follows.
+        int rest = pos;
+        while (rest < n && text[rest] == ' ') {
+            ++rest;
+        }
+        if (rest >= n) {
             line.flags = record.flags;
             if ((effective & kBlankLineAfter) != 0) {
                 ++layout.blankLines;

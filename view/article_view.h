@@ -116,6 +116,24 @@ constexpr int kSelectWithColour = 0x100;
 int LayoutArticle(ArticleView* view, std::uint8_t* stream, int releasePrevious,
                   std::uint32_t streamLength = kStreamLengthUnknown);
 
+// Lays out a new stream in place of the one shown. On 0 the view owns the
+// stream and has released the old one; on any failure the view is exactly
+// as before (text, lines, totals, highlight) and does not take the stream.
+int ReplaceArticleText(ArticleView* view, std::uint8_t* stream, std::uint32_t streamLength);
+
+// The text at the top of the page: the stream byte the top line starts
+// with in reading order, and whether the page starts with the blank line
+// before it. Not valid when the page starts past the text.
+struct TextAnchor {
+    std::uint16_t offset = 0;
+    bool blankBefore = false;
+    bool valid = false;
+};
+TextAnchor TopTextAnchor(const ArticleView* view);
+// The top line that shows the anchored text in the present layout (the
+// blank line before it too, when the anchor had it); -1 when not found.
+int TopLineForAnchor(const ArticleView* view, const TextAnchor& anchor);
+
 // Largest top line whose page is still full to the bottom; -1 without lines.
 int ComputeMaxTopLine(ArticleView* view);
 

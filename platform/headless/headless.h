@@ -130,6 +130,10 @@ void PressEditKey(Window dialog, int id, std::uint32_t key);
 // The SHInitDialog flags a dialog received (0 when none).
 std::uint32_t InitDialogFlags(Window dialog);
 
+// Keys held down from now on, as GetKeyState reports them (VK_CONTROL,
+// VK_SHIFT, VK_MENU); an empty list releases them all.
+void HoldKeys(std::vector<std::uint32_t> keys);
+
 // Shell effects.
 const std::vector<std::u16string>& OpenedUrls();
 bool IsFullScreen(Window window);

@@ -74,6 +74,7 @@ struct WindowObject {
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
     bool visible = false;
+    bool maximised = false;
     bool invalid = false;
     bool eraseNeeded = false;
     rules::ScrollBarState scroll;

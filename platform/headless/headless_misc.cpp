@@ -1,4 +1,4 @@
-// Headless clipboard, shell, host and clock.
+// Headless clipboard, shell, host, clock and the held modifier keys.
 #include <time.h>
 #include <unistd.h>
 
@@ -25,6 +25,7 @@ bool g_clipboardOpen = false;
 std::vector<std::u16string> g_urls;
 std::vector<Window> g_fullScreen;
 std::u16string g_modulePath;
+std::vector<std::uint32_t> g_heldKeys;
 
 bool IsDead(Window w) { return w == nullptr || !IsWindow(w); }
 
@@ -50,7 +51,10 @@ void SetClipboardBytes(std::uint32_t format, const std::vector<std::uint8_t>& by
     g_clipboard[format] = bytes;
 }
 
+void HoldKeys(std::vector<std::uint32_t> keys) { g_heldKeys = std::move(keys); }
+
 void ResetMisc() {
+    g_heldKeys.clear();
     g_clipboard.clear();
     g_clipboardOpen = false;
     g_urls.clear();
@@ -58,6 +62,13 @@ void ResetMisc() {
 }
 
 }  // namespace headless
+
+std::int16_t GetKeyState(int virtualKey) {
+    for (std::uint32_t key : g_heldKeys) {
+        if (key == std::uint32_t(virtualKey)) return std::int16_t(0x8000);
+    }
+    return 0;
+}
 
 bool OpenClipboard(Window) {
     if (g_clipboardOpen) return false;

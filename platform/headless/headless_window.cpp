@@ -250,6 +250,8 @@ bool ShowWindow(Window window, int command) {
     if (!Alive(window)) return false;
     bool was = window->visible;
     window->visible = command != SW_HIDE;
+    if (command == SW_SHOWMAXIMIZED) window->maximised = true;
+    if (command == SW_SHOWNORMAL) window->maximised = false;
     if (window->visible && !was) {
         window->invalid = true;
         window->eraseNeeded = true;
@@ -271,6 +273,14 @@ bool UpdateWindow(Window window) {
 }
 
 bool IsWindowVisible(Window window) { return Alive(window) && window->visible; }
+
+// The headless screen has no room to maximise into: the rectangle stays.
+bool GetWindowPlacement(Window window, WindowPlacement* placement) {
+    if (!Alive(window) || placement == nullptr) return false;
+    placement->normal = window->rect;
+    placement->maximised = window->maximised;
+    return true;
+}
 
 bool MoveWindow(Window window, int x, int y, int width, int height, bool repaint) {
     if (!Alive(window)) return false;

@@ -114,9 +114,24 @@ LocalDate LocalDateNow() {
     return LocalDate{today.year(), today.month(), today.day()};
 }
 
+// The zone names that are only other names of a zone Qt knows by its main
+// name, which is the one the Windows-style names are listed under.
+static QByteArray MainZoneName(const QByteArray& iana) {
+    static const char* const kAliases[][2] = {
+        {"Asia/Tel_Aviv", "Asia/Jerusalem"},
+        {"Israel", "Asia/Jerusalem"},
+    };
+    for (const auto& alias : kAliases) {
+        if (iana == alias[0]) {
+            return alias[1];
+        }
+    }
+    return iana;
+}
+
 bool ZoneStandardName(char16_t name[32]) {
     name[0] = 0;
-    QByteArray iana = QTimeZone::systemTimeZoneId();
+    QByteArray iana = MainZoneName(QTimeZone::systemTimeZoneId());
     if (iana.isEmpty()) {
         return false;
     }

@@ -26,3 +26,10 @@ Window WindowOf(const QWidget* widget);
 int QueuedMessages();
 
 }  // namespace plat::qt
+
+namespace plat::testing {
+// Offscreen, message boxes are written to standard error and answered at
+// once with their default button; tests that press the buttons themselves
+// turn that off.
+void AnswerOffscreenMessageBoxes(bool answer);
+}  // namespace plat::testing

@@ -1,5 +1,6 @@
 // One running copy. The first process to create a top-level window of a
-// class listens on a per-user local socket named after the class. Another
+// class listens on a local socket named after the user, the class, the
+// display and the registry file. Another
 // process's FindWindow for that class asks it over the socket and gets a
 // proxy handle; messages, raising and the foreground question then travel
 // as small requests, each answered with one number.
@@ -18,12 +19,17 @@
 #include <QLocalSocket>
 #include <QPointer>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <unistd.h>
 
 #include "platform/qt/qt_internal.h"
+#include "platform/qt/single_copy.h"
+#include "platform/registry.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
 
@@ -42,17 +48,31 @@ std::map<QString, std::unique_ptr<QLocalSocket>> g_connections;
 std::map<std::pair<QString, std::uint32_t>, std::unique_ptr<WindowObject>> g_proxies;
 std::map<QLocalSocket*, bool> g_busy;
 
-QString ServerName(const std::u16string& className) {
-    QString name = QStringLiteral("tovanel-%1-").arg(::getuid());
-    for (QChar c : qtb::ToQString(className).toLower()) {
-        if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-            c == QLatin1Char('_') || c == QLatin1Char('-')) {
-            name.append(c);
-        } else {
-            name.append(QStringLiteral("%%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
-        }
+bool g_shareOffscreen = false;
+
+std::string RegistryFileIdentity() {
+    const char* path = RegistryFilePath();
+    if (path == nullptr) {
+        return {};
     }
-    return name;
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+    return error ? std::string(path) : full.string();
+}
+
+// The socket of this process's copy, or empty when it has no display.
+QString ServerName(const std::u16string& className) {
+    std::string display;
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        if (g_shareOffscreen) {
+            display = "offscreen-shared";
+        }
+    } else {
+        display = qtb::DisplayIdentity(QGuiApplication::platformName().toStdString(),
+                                       std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+    }
+    return QString::fromStdString(
+        qtb::SingleCopyName(::getuid(), className, display, RegistryFileIdentity()));
 }
 
 QByteArray Frame(const QByteArray& payload) {
@@ -253,9 +273,62 @@ WindowObject* ProxyFor(const QString& name, std::uint32_t id, const std::u16stri
 
 namespace qtb {
 
+std::string DisplayIdentity(const std::string& platformName, const char* x11Display,
+                            const char* waylandDisplay) {
+    if (platformName.empty() || platformName == "offscreen" || platformName == "minimal") {
+        return {};
+    }
+    if (platformName == "wayland") {
+        const std::string name = waylandDisplay != nullptr && *waylandDisplay ? waylandDisplay
+                                                                              : "wayland-0";
+        return "wayland " + name;
+    }
+    if (platformName == "xcb") {
+        std::string name = x11Display != nullptr ? x11Display : "";
+        // host:display.screen; the screen does not make another display.
+        const std::size_t colon = name.rfind(':');
+        const std::size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
+        if (colon != std::string::npos && dot != std::string::npos) {
+            name.erase(dot);
+        }
+        return "xcb " + name;
+    }
+    return platformName;
+}
+
+std::string SingleCopyName(unsigned userId, const std::u16string& className,
+                           const std::string& display, const std::string& registryFile) {
+    if (display.empty()) {
+        return {};
+    }
+    std::string name = "tovanel-" + std::to_string(userId) + "-";
+    for (char16_t c : className) {
+        if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-') {
+            name += char(c);
+        } else if (c >= u'A' && c <= u'Z') {
+            name += char(c - u'A' + u'a');
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "%%%04x", unsigned(c));
+            name += escaped;
+        }
+    }
+    // The display and the registry file, folded into a short stamp (FNV-1a).
+    std::uint64_t stamp = 14695981039346656037ull;
+    for (const std::string* part : {&display, &registryFile}) {
+        for (unsigned char c : *part) {
+            stamp = (stamp ^ c) * 1099511628211ull;
+        }
+        stamp = (stamp ^ 0xFFu) * 1099511628211ull;
+    }
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "-%016llx", static_cast<unsigned long long>(stamp));
+    return name + hex;
+}
+
 void ListenForClass(const std::u16string& className) {
     QString name = ServerName(className);
-    if (g_servers.count(name) != 0) {
+    if (name.isEmpty() || g_servers.count(name) != 0) {
         return;
     }
     // A copy that answers owns the name; a socket nobody answers is left
@@ -293,8 +366,8 @@ void ListenForClass(const std::u16string& className) {
 WindowObject* FindRemote(const char16_t* className, const char16_t* title) {
     std::u16string cls = className;
     QString name = ServerName(cls);
-    if (g_servers.count(name) != 0) {
-        return nullptr;  // this process is the running copy
+    if (name.isEmpty() || g_servers.count(name) != 0) {
+        return nullptr;  // no display to share, or this process is the running copy
     }
     qint64 id = 0;
     QByteArray payload = Payload(OpFind, [&](QDataStream& s) {
@@ -347,4 +420,9 @@ void ShutdownSingleCopy() {
 }
 
 }  // namespace qtb
+
+namespace testing {
+void ShareOffscreenDisplay(bool share) { g_shareOffscreen = share; }
+}  // namespace testing
+
 }  // namespace plat

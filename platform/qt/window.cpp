@@ -270,7 +270,13 @@ bool ShowWindow(Window w, int command) {
         target->hide();
         return was;
     }
-    target->show();
+    if (command == SW_SHOWMAXIMIZED && target->isWindow()) {
+        target->showMaximized();
+    } else if (command == SW_SHOWNORMAL && target->isWindow()) {
+        target->showNormal();
+    } else {
+        target->show();
+    }
     if (w->frame != nullptr) {
         qtb::Raise(w->frame);
         w->frame->activateWindow();
@@ -360,6 +366,17 @@ bool GetWindowRect(Window w, Rect* rect) {
     QRect r = target->isWindow() ? target->geometry()
                                  : QRect(target->mapToGlobal(QPoint(0, 0)), target->size());
     *rect = Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return true;
+}
+
+bool GetWindowPlacement(Window w, WindowPlacement* placement) {
+    QWidget* target = OuterWidget(w);
+    if (target == nullptr || placement == nullptr || !target->isWindow()) {
+        return false;
+    }
+    placement->maximised = target->isMaximized();
+    const QRect r = placement->maximised ? target->normalGeometry() : target->geometry();
+    placement->normal = Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     return true;
 }
 

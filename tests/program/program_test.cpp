@@ -1,98 +1,6 @@
 // The whole program on the headless backend: start, keys, scroll bar,
 // taps, commands, exit; then what the registry file holds and a second run.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "app/app_state.h"
-#include "app/startup.h"
-#include "platform/headless/headless.h"
-#include "platform/time.h"
-#include "platform/window.h"
-#include "resources/book_resources.h"
-#include "resources/ui_resources.h"
-#include "support/temp_registry.h"
-#include "view/article_view.h"
-#include "format/book_format.h"
-
-namespace {
-
-using Step = std::function<void()>;
-
-constexpr LessonNumber kThisWeek = 30;  // the week of Monday 7 December 2026, abroad
-
-class Program : public ::testing::Test {
-protected:
-    TempRegistry registry;
-    plat::Module module;
-    std::vector<Step> steps;
-    std::size_t next = 0;
-
-    void SetUp() override {
-        plat::headless::Reset();
-        plat::headless::SetScreenSize(200, 240);
-        plat::testing::SetLocalDate(2026, 12, 7);
-        plat::testing::SetTimeZoneStandardName(u"GMT Standard Time");
-        plat::AddResourceTable(&module, UiResourceTable());
-        plat::AddResourceTable(&module, BookResourceTable());
-    }
-    void TearDown() override {
-        plat::testing::ClearTimeOverrides();
-        plat::headless::Reset();
-    }
-
-    // Runs the program; the steps run one at a time whenever it is idle,
-    // then the session ends (the window is closed by the platform).
-    int Run(const char16_t* commandLine = u"") {
-        next = 0;
-        plat::headless::SetIdleHandler([this] {
-            if (next >= steps.size()) return false;
-            steps[next++]();
-            return true;
-        });
-        int code = TovanelMain(&module, commandLine, SW_SHOW);
-        EXPECT_EQ(next, steps.size()) << "the program ended before its script";
-        steps.clear();
-        return code;
-    }
-
-    static plat::Window Main() { return AppState.MainWindow; }
-    static ArticleView* View() { return AppState.View; }
-    static void Key(std::uint32_t key) { plat::SendMessage(Main(), WM_KEYDOWN, key, 0); }
-    static void Command(std::uint16_t id) { plat::SendMessage(Main(), WM_COMMAND, id, 0); }
-    static void Tap(int x, int y) {
-        plat::SendMessage(Main(), WM_LBUTTONDOWN, 0,
-                          plat::MakeLParam(std::uint16_t(x), std::uint16_t(y)));
-    }
-    static void ScrollBar(std::uint16_t code, std::int16_t position = 0) {
-        plat::SendMessage(Main(), WM_VSCROLL, plat::MakeWParam(code, std::uint16_t(position)), 0);
-    }
-    // Where a link with this number was painted, if it was.
-    static const LinkHit* FindLink(int number) {
-        for (const LinkHit* hit = View()->linkHits; hit != nullptr && hit->line != nullptr; ++hit) {
-            if (number == 0 ? hit->line->linkNumber != kBackLink
-                            : hit->line->linkNumber == number) {
-                return hit;
-            }
-        }
-        return nullptr;
-    }
-    void WriteShared(const std::string& values) {
-        registry.Write("Windows Registry Editor Version 5.00\n\n"
-                       "[HKEY_CURRENT_USER\\software\\Quillmark]\n" + values);
-    }
-    std::string Stored(const std::string& name) const {
-        std::string text = registry.Read();
-        std::size_t at = text.find("\"" + name + "\"=");
-        if (at == std::string::npos) return "";
-        std::size_t end = text.find('\n', at);
-        return text.substr(at + name.size() + 3, end - at - name.size() - 3);
-    }
-};
-
-}  // namespace
+#include "program_fixture.h"
 
 TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
     int pageStep = 0;
@@ -114,7 +22,7 @@ TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
             ASSERT_EQ(bar->toolTips.size(), 8u);
             EXPECT_EQ(bar->toolTips[1], u"Previous Article");
             EXPECT_EQ(bar->toolTips[7], u"Choose Article");
-            EXPECT_EQ(View()->box.y, AppState.MenuBarHeight);
+            EXPECT_EQ(View()->box.y, AppState.MenuBarHeight + AppState.SurroundingGutter);
             // The next lesson, and back.
             Key(VK_RIGHT);
             EXPECT_EQ(AppState.Lesson, kThisWeek + 1);
@@ -131,11 +39,11 @@ TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
             if (before >= View()->maxTopLine) expected = before;
             EXPECT_EQ(View()->topLine, expected);
             plat::ScrollInfo info;
-            info.mask = SIF_RANGE | SIF_POS;
+            info.mask = SIF_RANGE | SIF_PAGE | SIF_POS;
             ASSERT_TRUE(plat::GetScrollInfo(Main(), SB_VERT, &info));
             // A page step may end past the last full page; the bar stops there.
             EXPECT_EQ(info.pos, std::min(View()->topLine, View()->maxTopLine));
-            EXPECT_EQ(info.max, View()->maxTopLine);
+            EXPECT_EQ(info.max - int(info.page) + 1, View()->maxTopLine);
             // Home goes back to the top; Home at the top moves nothing.
             Key(VK_HOME);
             EXPECT_EQ(View()->topLine, 0);
@@ -248,9 +156,9 @@ TEST_F(Program, LinksTheBackLinkAndTapPaging) {
             const int back = View()->linesPainted - 1;
             Tap(box.x + box.width / 2, box.y + 2);
             EXPECT_EQ(View()->topLine, std::max(0, top - back));
-            // Outside the view (no gutter): nothing.
+            // Outside the view and its margin: nothing.
             Key(VK_HOME);
-            Tap(box.x + box.width / 2, box.y + box.height + 1);
+            Tap(box.x + box.width / 2, box.y + box.height + AppState.SurroundingGutter + 1);
             EXPECT_EQ(View()->topLine, 0);
         },
     };
@@ -310,8 +218,9 @@ TEST_F(Program, TheSharedSwitchesPlaceTheBarAndAskForFullScreen) {
         EXPECT_FALSE(bar->closeBox);  // the close box belongs to the top bar only
         plat::Rect client;
         plat::GetClientRect(Main(), &client);
-        EXPECT_EQ(View()->box.y, 0);
-        EXPECT_EQ(View()->box.height, client.bottom - AppState.MenuBarHeight);
+        const int g = AppState.SurroundingGutter;
+        EXPECT_EQ(View()->box.y, g);
+        EXPECT_EQ(View()->box.height, client.bottom - AppState.MenuBarHeight - 2 * g);
         // The bottom bar leaves the scroll bar uncovered.
         plat::Rect barRect;
         plat::GetWindowRect(AppState.MenuBar, &barRect);

@@ -17,6 +17,7 @@
 
 #include "platform/dialog.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/types.h"
 #include "platform/shell.h"
 #include "platform/templates.h"
 #include "platform/window.h"
@@ -465,6 +466,25 @@ TEST(MessageBoxTest, ShowsTextCaptionButtonsAndAnswersWithTheButtonChosen) {
     clickLater(QMessageBox::Cancel);
     EXPECT_EQ(plat::MessageBox(nullptr, u"?", u"Error", MB_OKCANCEL | MB_ICONERROR), IDCANCEL);
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST(MessageBoxTest, OffscreenABoxIsWrittenToStandardErrorAndAnsweredAtOnce) {
+    struct Case {
+        std::uint32_t type;
+        int answer;
+    } cases[] = {{MB_OK | MB_ICONEXCLAMATION, IDOK},     {MB_OKCANCEL, IDOK},
+                 {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL}, {MB_YESNO, IDYES},
+                 {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL}, {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO}};
+    plat::testing::AnswerOffscreenMessageBoxes(true);
+    for (const Case& c : cases) {
+        ::testing::internal::CaptureStderr();
+        const int answer = plat::MessageBox(nullptr, u"Resource not found", u"Error", c.type);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(answer, c.answer) << std::hex << c.type;
+        EXPECT_EQ(said, "Error: Resource not found\n");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no box is left open";
+    }
+    plat::testing::AnswerOffscreenMessageBoxes(false);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QFile>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <map>
 #include <string>
@@ -79,6 +81,8 @@ TEST(Host, TheRealDateAndTheZoneNameComeFromTheSystem) {
     QByteArray saved = qgetenv("TZ");
     const std::pair<const char*, std::u16string> zones[] = {
         {"Asia/Jerusalem", u"Israel Standard Time"},
+        {"Asia/Tel_Aviv", u"Israel Standard Time"},
+        {"Israel", u"Israel Standard Time"},
         {"America/New_York", u"Eastern Standard Time"},
         {"Europe/London", u"GMT Standard Time"},
     };
@@ -94,5 +98,43 @@ TEST(Host, TheRealDateAndTheZoneNameComeFromTheSystem) {
         qputenv("TZ", saved);
     }
 }
+
+#ifdef TOVANEL_PROGRAM
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+// The reader itself, started without a display and with settings of its own.
+ProgramRun RunWithoutDisplay(const QString& snapshot) {
+    QTemporaryDir folder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("TOVANEL_REGISTRY"), folder.filePath(QStringLiteral("registry.reg")));
+    env.insert(QStringLiteral("TOVANEL_SNAPSHOT"), snapshot);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TOVANEL_PROGRAM), {});
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+TEST(Host, WithoutADisplayTheReaderSaysWhereItsPictureWentOrFailsLoudly) {
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("window.png"));
+    ProgramRun drawn = RunWithoutDisplay(picture);
+    EXPECT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+    EXPECT_TRUE(QFile::exists(picture));
+    EXPECT_TRUE(drawn.out.contains(picture.toUtf8())) << drawn.out.toStdString();
+    EXPECT_TRUE(drawn.err.isEmpty()) << drawn.err.toStdString();
+
+    ProgramRun failed = RunWithoutDisplay(folder.filePath(QStringLiteral("no-such-folder/w.png")));
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.contains("could not write")) << failed.err.toStdString();
+    EXPECT_FALSE(failed.out.contains("window")) << failed.out.toStdString();
+}
+#endif
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Plays another start of the program for the single-copy tests.
 //   second_copy find CLASS TITLE  looks for the running copy's window and
 //                                 prints one "name value" line per finding
+//   second_copy find-alone CLASS TITLE  the same as a start without a
+//                                 display, which shares no display
 //   second_copy serve CLASS       creates a window of that class, prints
 //                                 "ready" and runs until killed
 //   second_copy host ALLOW        starts the backend (offscreen allowed when
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "platform/host.h"
+#include "platform/qt/single_copy.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
 
@@ -79,7 +82,9 @@ int main(int argc, char** argv) {
     }
     std::u16string cls = plat::Utf8ToUtf16(argv[2]);
     int result = 2;
-    if (std::strcmp(argv[1], "find") == 0 && argc >= 4) {
+    const bool alone = std::strcmp(argv[1], "find-alone") == 0;
+    plat::testing::ShareOffscreenDisplay(!alone);
+    if ((alone || std::strcmp(argv[1], "find") == 0) && argc >= 4) {
         result = Find(cls, plat::Utf8ToUtf16(argv[3]));
     } else if (std::strcmp(argv[1], "serve") == 0) {
         result = Serve(cls);

@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "platform/qt/single_copy.h"
+#include "platform/registry.h"
 #include "platform/unicode.h"
 #include "platform/window.h"
 #include "support.h"
@@ -30,8 +32,14 @@ std::string ClassName(const char* stem) {
 
 // Runs the second copy while this process keeps its message loop going, so
 // that it can answer; returns its findings by name.
-std::map<std::string, long long> SecondCopy(const QStringList& arguments) {
+std::map<std::string, long long> SecondCopy(const QStringList& arguments,
+                                            const char* registryFile = nullptr) {
     QProcess process;
+    if (registryFile != nullptr) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TOVANEL_REGISTRY"), QString::fromLocal8Bit(registryFile));
+        process.setProcessEnvironment(env);
+    }
     process.start(QStringLiteral(TOVANEL_SECOND_COPY), arguments);
     EXPECT_TRUE(process.waitForStarted(5000));
     EXPECT_TRUE(qt_test::RunLoopUntil([&] { return process.state() == QProcess::NotRunning; }, 20000));
@@ -105,6 +113,47 @@ TEST(SingleCopy, ACopyThatCrashedLeavesNothingThatBlocksTheNextOne) {
     EXPECT_EQ(found["found"], 1) << "the new copy took the name over";
     EXPECT_EQ(found["send"], 1234);
     plat::DestroyWindow(window);
+}
+
+TEST(SingleCopy, OnlyACopyWithTheSameRegistryFileOnTheSameDisplayIsTheSameCopy) {
+    g_received.clear();
+    std::string cls = ClassName("TovanelWhich");
+    plat::Window window = CreateRunningCopy(plat::Utf8ToUtf16(cls));
+    ASSERT_NE(window, nullptr);
+    const QStringList find = {QStringLiteral("find"), QString::fromStdString(cls),
+                              QStringLiteral("Tovanel")};
+    // The same file under another spelling is the same file.
+    const std::string same = std::string(plat::RegistryFilePath());
+    const std::size_t slash = same.rfind('/');
+    const std::string respelt = same.substr(0, slash) + "/./" + same.substr(slash + 1);
+    EXPECT_EQ(SecondCopy(find, respelt.c_str())["found"], 1);
+    EXPECT_EQ(SecondCopy(find, "/tmp/another-tovanel-registry.reg")["found"], 0);
+    // A start without a display keeps to itself.
+    EXPECT_EQ(SecondCopy({QStringLiteral("find-alone"), QString::fromStdString(cls),
+                          QStringLiteral("Tovanel")})["found"],
+              0);
+    qt_test::Drain();
+    EXPECT_EQ(g_received.size(), 2u) << "only the copy that found it sent its two messages";
+    plat::DestroyWindow(window);
+}
+
+TEST(SingleCopy, TheDisplayIsNamedWithoutItsScreen) {
+    using plat::qtb::DisplayIdentity;
+    EXPECT_EQ(DisplayIdentity("offscreen", ":0", nullptr), "");
+    EXPECT_EQ(DisplayIdentity("xcb", ":0", nullptr), DisplayIdentity("xcb", ":0.0", nullptr));
+    EXPECT_EQ(DisplayIdentity("xcb", "host:10.1", nullptr), "xcb host:10");
+    EXPECT_NE(DisplayIdentity("xcb", ":0", nullptr), DisplayIdentity("xcb", ":1", nullptr));
+    EXPECT_NE(DisplayIdentity("wayland", nullptr, "wayland-1"),
+              DisplayIdentity("wayland", nullptr, "wayland-0"));
+
+    using plat::qtb::SingleCopyName;
+    const std::string base = SingleCopyName(1000, u"Tovanel", "xcb :0", "/home/a/r.reg");
+    EXPECT_EQ(base.rfind("tovanel-1000-tovanel-", 0), 0u) << base;
+    EXPECT_EQ(SingleCopyName(1000, u"Tovanel", "xcb :0", "/home/a/r.reg"), base);
+    EXPECT_NE(SingleCopyName(1001, u"Tovanel", "xcb :0", "/home/a/r.reg"), base);
+    EXPECT_NE(SingleCopyName(1000, u"Tovanel", "xcb :1", "/home/a/r.reg"), base);
+    EXPECT_NE(SingleCopyName(1000, u"Tovanel", "xcb :0", "/home/b/r.reg"), base);
+    EXPECT_EQ(SingleCopyName(1000, u"Tovanel", "", "/home/a/r.reg"), "");
 }
 
 }  // namespace

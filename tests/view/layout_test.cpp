@@ -104,6 +104,25 @@ TEST_F(LayoutTest, ContinuationParagraphsKeepTheRunningIndent) {
     ExpectLines({{3, 4, 17, 32}});
 }
 
+TEST_F(LayoutTest, AContinuationKeepsItsBlankLineWhenOnlyItsMarkingSpaceOverflows) {
+    // Right to left with a 12-pixel label column: the continuation's last
+    // word is eleven 8-pixel letters. At 100 pixels the word fills the 88
+    // left exactly and the marking space that ends it in reading order does
+    // not fit; at 104 both fit; at 60 the word is cut in two.
+    const struct {
+        int width, lines;
+    } cases[] = {{100, 3}, {104, 3}, {60, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        MakeView(0, 0, c.width, 320);
+        ASSERT_EQ(Layout(Stream().Text(0x11, 0x40, "bb .1").Text(0x91, 0x40, " aaaaaaaaaaa")
+                             .Text(0x01, 0, "x")), 0);
+        ASSERT_EQ(view_->lineCount, c.lines);
+        EXPECT_NE(Line(c.lines - 2).flags & 0x80, 0) << "the continuation's last line";
+        EXPECT_EQ(view_->totalLines, c.lines + 1);
+    }
+}
+
 TEST_F(LayoutTest, SeparatorsInPixelsAndPercentOfTheWidth) {
     MakeView(0, 0, 240, 320);
     ASSERT_EQ(Layout(Stream().Separator(0x00, 200).Separator(0x20, 100).Separator(0x40, 255)
