@@ -10,8 +10,8 @@ namespace {
 
 // "Bookmarks" in the book's letter code, in display order.
 constexpr std::uint8_t kHeadingText[] = {'j', 'i', 'y', 'u'};
-constexpr std::uint8_t kHeadingFlags = kVisibleBit | kExpandedBit | 1;
-constexpr std::uint8_t kEntryFlags = kVisibleBit | 1;
+constexpr std::uint8_t kHeadingFlags = kVisibleBit | kExpandedBit | kStyleNormal;
+constexpr std::uint8_t kEntryFlags = kVisibleBit | kStyleNormal;
 constexpr std::uint8_t kHeadingLevel = 1;
 constexpr std::uint8_t kEntryLevel = 2;
 

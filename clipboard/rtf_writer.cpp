@@ -118,7 +118,7 @@ PreviousRtf ExaminePreviousRtf(const std::uint8_t* data, std::uint32_t size) {
 
 namespace {
 
-// The document around the body; with no sink output only counts.
+// The document around the body; with no body (and no sink output) only counts.
 void ComposeDocument(ByteSink& sink, const PreviousRtf& previous, const char* body,
                      std::uint32_t bodyLength) {
     if (previous.bytes == nullptr) {
@@ -128,7 +128,7 @@ void ComposeDocument(ByteSink& sink, const PreviousRtf& previous, const char* bo
         sink.Put(kRtfSeparator);
         if (previous.foreign) sink.Put(kForeignReset);
     }
-    if (sink.out != nullptr) {
+    if (body != nullptr) {
         sink.Put(body, bodyLength);
     } else {
         sink.length += bodyLength;

@@ -10,7 +10,7 @@
 
 #include "app/app_state.h"
 #include "bookmarks/bookmarks.h"
-#include "index/index_stream.h"
+#include "format/index_stream.h"
 #include "platform/memory.h"
 #include "platform/registry.h"
 #include "settings/registry_settings.h"

@@ -9,7 +9,7 @@
 
 #include "platform/memory.h"
 #include "search/search.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 
 namespace {
 

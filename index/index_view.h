@@ -1,4 +1,4 @@
-// The index view: lays the records of an index stream (index/index_stream.h)
+// The index view: lays the records of an index stream (format/index_stream.h)
 // out into right-aligned lines inside a box, 13 pixels of indent per level,
 // paints the whole lines that fit, scrolls by lines, opens and closes
 // sections and turns a tap into a lesson number or a section toggle.

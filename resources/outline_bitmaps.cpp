@@ -12,7 +12,7 @@ constexpr Pixels FromPicture(const char (&rows)[9][10]) {
     Pixels pixels{};
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 9; ++x) {
-            pixels[y * 9 + x] = rows[y][x] == '#' ? 0x00000000u : 0x00FFFFFFu;
+            pixels[std::size_t(y * 9 + x)] = rows[y][x] == '#' ? 0x00000000u : 0x00FFFFFFu;
         }
     }
     return pixels;

@@ -139,8 +139,8 @@ std::int32_t ReadDword(const char16_t* keyPath, const char16_t* valueName,
                   plat::RegQueryValue(key, valueName, &type, bytes, &readSize) == ERROR_SUCCESS;
         plat::RegCloseKey(key);
         if (!ok) return defaultValue;
-        return std::int32_t(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                            (std::uint32_t(bytes[3]) << 24));
+        return std::int32_t(std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) |
+                            (std::uint32_t(bytes[2]) << 16) | (std::uint32_t(bytes[3]) << 24));
     }
     std::size_t allocation = std::size_t(byteSize) * 2;
     auto* buffer = static_cast<std::uint8_t*>(AllocateOrAbort(allocation == 0 ? 2 : allocation));

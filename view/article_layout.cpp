@@ -239,10 +239,10 @@ int AddTextLines(Layout& layout, const LineRecordInfo& record, std::uint8_t effe
         line.labelWidth = std::uint16_t(labelWidth);
         line.linkNumber = linkNumber;
         if (rightToLeft) {
-            line.textOffset = std::uint16_t(record.textStart + n - (lineStart + count));
+            line.textOffset = std::uint16_t(record.textStart + std::uint32_t(n - (lineStart + count)));
         } else {
             line.textOffset =
-                std::uint16_t(record.textStart + (labelWidth != 0 ? labelStart : lineStart));
+                std::uint16_t(record.textStart + std::uint32_t(labelWidth != 0 ? labelStart : lineStart));
         }
         const int hanging = layout.indent + labelWidth;
         int x = layout.boxX + hanging;

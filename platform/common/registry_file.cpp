@@ -85,8 +85,8 @@ std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text, bool terminate) {
 // Text that reads back byte for byte: valid UTF-8 (anything else would come
 // back changed, so such a line is kept as it was).
 bool IsFaithfulUtf8(std::string_view text) {
-    for (unsigned char c : text) {
-        if (c >= 0x80) return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
     }
     return true;
 }
@@ -359,8 +359,8 @@ void AppendValue(std::string& out, const Value& value) {
         out += Quote(text);
     } else if (value.type == REG_DWORD && value.data.size() == 4) {
         char digits[16];
-        std::uint32_t v = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                          (std::uint32_t(value.data[3]) << 24);
+        std::uint32_t v = std::uint32_t(value.data[0]) | (std::uint32_t(value.data[1]) << 8) |
+                          (std::uint32_t(value.data[2]) << 16) | (std::uint32_t(value.data[3]) << 24);
         std::snprintf(digits, sizeof digits, "dword:%08x", v);
         out += digits;
     } else if (value.type == REG_BINARY) {

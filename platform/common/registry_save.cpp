@@ -176,7 +176,11 @@ bool CopyToNewFile(const std::string& from, const std::string& to) {
 // an existing backup is never replaced.
 bool KeepNumberedBackup(const std::string& path, std::string& backup) {
     for (int n = 0; n < kMaxBackups; ++n) {
-        backup = path + ".bad" + (n == 0 ? std::string() : "." + std::to_string(n));
+        backup = path + ".bad";
+        if (n > 0) {
+            backup += '.';
+            backup += std::to_string(n);
+        }
         if (::link(path.c_str(), backup.c_str()) == 0) return true;
         if (errno == EEXIST) continue;
         // No hard links here: copy instead.

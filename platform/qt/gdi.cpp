@@ -194,7 +194,7 @@ void DrawRun(QPainter& p, FontObject* f, int x, int top, const QString& run) {
         }
         if (g.face >= 0) {
             indexes.append(g.index);
-            positions.append(QPointF(pen + g.dx, g.dy));
+            positions.append(QPointF(static_cast<float>(pen) + g.dx, g.dy));
         }
         pen += g.advance;
     }

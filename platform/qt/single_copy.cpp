@@ -316,8 +316,8 @@ std::string SingleCopyName(unsigned userId, const std::u16string& className,
     // The display and the registry file, folded into a short stamp (FNV-1a).
     std::uint64_t stamp = 14695981039346656037ull;
     for (const std::string* part : {&display, &registryFile}) {
-        for (unsigned char c : *part) {
-            stamp = (stamp ^ c) * 1099511628211ull;
+        for (char c : *part) {
+            stamp = (stamp ^ static_cast<unsigned char>(c)) * 1099511628211ull;
         }
         stamp = (stamp ^ 0xFFu) * 1099511628211ull;
     }

@@ -71,7 +71,7 @@ protected:
         std::map<int, Bytes> entries;
         std::size_t at = 0;
         while (at + 5 <= index.size() && index[at + 2] != 0) {
-            unsigned id = std::uint8_t(index[at]) | (std::uint8_t(index[at + 1]) << 8);
+            const unsigned id = unsigned(std::uint8_t(index[at])) | (unsigned(std::uint8_t(index[at + 1])) << 8);
             std::size_t end = index.find('\0', at + 4);
             if (end == Bytes::npos) break;
             if (id & 0x4000) entries.emplace(int(id & 0x3FFF), index.substr(at + 4, end - at - 4));

@@ -7,7 +7,7 @@
 
 #include "app/app_state.h"
 #include "bookmarks/bookmarks.h"
-#include "index/index_stream.h"
+#include "format/index_stream.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
 #include "platform/window.h"

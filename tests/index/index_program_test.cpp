@@ -2,71 +2,22 @@
 // command, the index opened, an entry tapped, the marks in the registry.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/startup.h"
-#include "app/window_layout.h"
 #include "index/choose_section.h"
 #include "index/index_view.h"
-#include "platform/headless/headless.h"
-#include "platform/time.h"
-#include "platform/window.h"
-#include "resources/book_resources.h"
-#include "resources/ui_resources.h"
-#include "support/temp_registry.h"
-#include "view/article_view.h"
+#include "support/program_fixture.h"
 
 namespace {
 
-using Step = std::function<void()>;
-
-constexpr LessonNumber kThisWeek = 30;  // the week of Monday 7 December 2026, abroad
-
-class IndexProgram : public ::testing::Test {
+class IndexProgram : public Program {
 protected:
-    TempRegistry registry;
-    plat::Module module;
-    std::vector<Step> steps;
-    std::size_t next = 0;
-
     void SetUp() override {
-        plat::headless::Reset();
-        plat::headless::SetScreenSize(200, 240);
-        plat::testing::SetLocalDate(2026, 12, 7);
-        plat::testing::SetTimeZoneStandardName(u"GMT Standard Time");
-        plat::AddResourceTable(&module, UiResourceTable());
-        plat::AddResourceTable(&module, BookResourceTable());
-        // A font already chosen: no first-run font dialog before the index.
-        registry.Write("Windows Registry Editor Version 5.00\n\n"
-                       "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
-                       "\"FontName\"=\"David CLM\"\n");
+        Program::SetUp();
+        StoreFont("David CLM");
     }
-    void TearDown() override {
-        plat::testing::ClearTimeOverrides();
-        plat::headless::Reset();
-    }
-    void Run() {
-        next = 0;
-        plat::headless::SetIdleHandler([this] {
-            if (next >= steps.size()) return false;
-            steps[next++]();
-            return true;
-        });
-        TovanelMain(&module, u"", SW_SHOW);
-        EXPECT_EQ(next, steps.size()) << "the program ended before its script";
-    }
-    static void Command(std::uint16_t id) {
-        plat::SendMessage(AppState.MainWindow, WM_COMMAND, id, 0);
-    }
-    static bool BookmarkChecked() {
-        plat::MenuItemInfo info;
-        info.mask = MIIM_STATE;
-        EXPECT_TRUE(plat::GetMenuItemInfo(MenuForChecks(), Command::Bookmark, false, &info));
-        return (info.state & MFS_CHECKED) != 0;
-    }
+    using Program::Tap;
     static void Tap(plat::Window window, int x, int y) {
         plat::SendMessage(window, WM_LBUTTONDOWN, 0,
                           plat::MakeLParam(std::uint16_t(x), std::uint16_t(y)));
@@ -91,13 +42,6 @@ protected:
             row += line.height;
         }
         return false;
-    }
-    std::string Stored(const std::string& name) const {
-        const std::string text = registry.Read();
-        const std::size_t at = text.find("\"" + name + "\"=");
-        if (at == std::string::npos) return "";
-        const std::size_t end = text.find('\n', at);
-        return text.substr(at + name.size() + 3, end - at - name.size() - 3);
     }
 };
 

@@ -2,7 +2,7 @@
 // text under the eyes kept across a resize, a scroll bar thumb that shows
 // how much is visible.
 #include "app/window_layout.h"
-#include "program_fixture.h"
+#include "support/program_fixture.h"
 
 namespace {
 

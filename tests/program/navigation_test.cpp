@@ -1,7 +1,7 @@
 // Navigation that cannot be done changes nothing, and stored lesson numbers
 // the book cannot show give way to this week's lesson.
 #include "platform/memory.h"
-#include "program_fixture.h"
+#include "support/program_fixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Paging near the end of an article and in windows that hold almost nothing.
-#include "program_fixture.h"
+#include "support/program_fixture.h"
 
 namespace {
 

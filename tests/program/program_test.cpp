@@ -1,6 +1,6 @@
 // The whole program on the headless backend: start, keys, scroll bar,
 // taps, commands, exit; then what the registry file holds and a second run.
-#include "program_fixture.h"
+#include "support/program_fixture.h"
 
 TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
     int pageStep = 0;
@@ -18,7 +18,7 @@ TEST_F(Program, StartsOnThisWeekAndSavesWhereTheReaderWas) {
             EXPECT_EQ(AppState.MenuBarHeight, bar->height);
             ASSERT_EQ(bar->buttons.size(), 7u);
             const int commands[7] = {110, 108, 109, 40006, 116, 117, 107};
-            for (int i = 0; i < 7; ++i) EXPECT_EQ(bar->buttons[i].command, commands[i]);
+            for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(bar->buttons[i].command, commands[i]);
             ASSERT_EQ(bar->toolTips.size(), 8u);
             EXPECT_EQ(bar->toolTips[1], u"Previous Article");
             EXPECT_EQ(bar->toolTips[7], u"Choose Article");

@@ -2,7 +2,7 @@
 #include "app/shortcuts.h"
 #include "platform/headless/headless.h"
 #include "platform/unicode.h"
-#include "program_fixture.h"
+#include "support/program_fixture.h"
 
 namespace {
 

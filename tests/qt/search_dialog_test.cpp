@@ -23,6 +23,7 @@
 #include "store/article_store.h"
 #include "store/palmdoc.h"
 #include "support.h"
+#include "support/test_container.h"
 #include "view/article_view.h"
 
 namespace {
@@ -32,15 +33,7 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Container(const std::string& text) {
     Bytes plain(text.begin(), text.end());
     plain.push_back(0);  // the end mark
-    const Bytes stream = PalmDocCompress(plain.data(), plain.size());
-    const unsigned remainder = unsigned(stream.size()) + 8;
-    const unsigned length = unsigned(plain.size());
-    Bytes out = {std::uint8_t(remainder >> 8), std::uint8_t(remainder), 0, 0, 0, 0,
-                 std::uint8_t(stream.size() >> 8), std::uint8_t(stream.size()),
-                 std::uint8_t(length >> 8), std::uint8_t(length)};
-    out.insert(out.end(), stream.begin(), stream.end());
-    out.insert(out.end(), 4, 0);
-    return out;
+    return testsupport::CompressedContainer(plain);
 }
 
 // Presses the keys of a Hebrew keyboard layout: as from the desktop, each

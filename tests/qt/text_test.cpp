@@ -134,15 +134,15 @@ INSTANTIATE_TEST_SUITE_P(RealFonts, TextContract,
                          ::testing::Values(FontCase{u"David CLM", 24, 400}, FontCase{u"DejaVu Sans", 17, 400},
                                            FontCase{u"DejaVu Sans", 20, 700}, FontCase{u"David CLM", 0, 0},
                                            FontCase{u"", 0, 0}),
-                         [](const ::testing::TestParamInfo<FontCase>& info) {
-                             std::string name = info.param.face[0] == 0 ? "Default" : "";
-                             for (const char16_t* p = info.param.face; *p != 0; ++p) {
+                         [](const ::testing::TestParamInfo<FontCase>& testInfo) {
+                             std::string name = testInfo.param.face[0] == 0 ? "Default" : "";
+                             for (const char16_t* p = testInfo.param.face; *p != 0; ++p) {
                                  if (*p != u' ') {
                                      name.push_back(char(*p));
                                  }
                              }
-                             return name + std::to_string(info.param.height) + "w" +
-                                    std::to_string(info.param.weight);
+                             return name + std::to_string(testInfo.param.height) + "w" +
+                                    std::to_string(testInfo.param.weight);
                          });
 
 class DrawTextBox : public ::testing::Test {

@@ -124,7 +124,8 @@ protected:
         std::uint32_t size = 4, type = 0;
         bool ok = plat::RegQueryValue(handle, name, &type, bytes, &size) == ERROR_SUCCESS;
         plat::RegCloseKey(handle);
-        *value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t(bytes[3]) << 24);
+        *value = std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) | (std::uint32_t(bytes[2]) << 16) |
+                 (std::uint32_t(bytes[3]) << 24);
         return ok && type == REG_DWORD;
     }
 };

@@ -54,7 +54,9 @@ TEST(MatchBackward, FollowsTheWildcardRules) {
                                                 &length);
         const int end = hit != nullptr ? int(hit - Bytes(c.text)) : -1;
         EXPECT_EQ(end, c.expectedEnd) << c.text << " / " << c.pattern;
-        if (hit != nullptr) EXPECT_EQ(length, c.expectedLength) << c.text << " / " << c.pattern;
+        if (hit != nullptr) {
+            EXPECT_EQ(length, c.expectedLength) << c.text << " / " << c.pattern;
+        }
     }
 }
 

@@ -5,29 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/startup.h"
-#include "app/window_layout.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
-#include "platform/time.h"
-#include "platform/window.h"
-#include "resources/book_resources.h"
 #include "resources/search_resources.h"
-#include "resources/ui_resources.h"
 #include "search/search.h"
 #include "store/article_store.h"
-#include "support/temp_registry.h"
+#include "support/program_fixture.h"
 #include "view/article_view.h"
 
 namespace {
 
 using plat::headless::DrawOp;
-using Step = std::function<void()>;
 
 // "afikoman" in reading order, and the keys that carry its letters.
 const char16_t kWord[] = u"\u05D0\u05E4\u05D9\u05E7\u05D5\u05DE\u05DF";
@@ -64,44 +55,12 @@ std::vector<LessonNumber> LessonsHolding(const char* pattern, LessonNumber from)
     return found;
 }
 
-class ProgramSearch : public ::testing::Test {
+class ProgramSearch : public Program {
 protected:
-    TempRegistry registry;
-    plat::Module module;
-    std::vector<Step> steps;
-    std::size_t next = 0;
-
     void SetUp() override {
-        plat::headless::Reset();
+        Program::SetUp();
         plat::headless::SetScreenSize(240, 320);
-        plat::testing::SetLocalDate(2026, 12, 7);
-        plat::testing::SetTimeZoneStandardName(u"GMT Standard Time");
-        plat::AddResourceTable(&module, UiResourceTable());
-        plat::AddResourceTable(&module, BookResourceTable());
-        registry.Write("Windows Registry Editor Version 5.00\n\n"
-                       "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
-                       "\"FontName\"=\"Headless Hebrew\"\n");
-    }
-    void TearDown() override {
-        plat::testing::ClearTimeOverrides();
-        plat::headless::Reset();
-    }
-    void Run() {
-        next = 0;
-        plat::headless::SetIdleHandler([this] {
-            if (next >= steps.size()) return false;
-            steps[next++]();
-            return true;
-        });
-        TovanelMain(&module, u"", SW_SHOW);
-        EXPECT_EQ(next, steps.size()) << "the program ended before its script";
-        steps.clear();
-    }
-    static bool BookmarkChecked() {
-        plat::MenuItemInfo info;
-        info.mask = MIIM_STATE;
-        plat::GetMenuItemInfo(MenuForChecks(), Command::Bookmark, false, &info);
-        return (info.state & MFS_CHECKED) != 0;
+        StoreFont("Headless Hebrew");
     }
     static int BannerFrames() {
         int n = 0;

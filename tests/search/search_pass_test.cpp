@@ -135,12 +135,13 @@ TEST_F(SearchPass, AHitDrawsTheHighlightAndTheTitleBanner) {
     // Banner font 12 high (three quarters of 16): two lines, W = 3 x 6
     // (widest text) + 2 x 12 + 8 = 50 centred in 240: left 95; bottom 318.
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(frames[i].penColour, colours[i]) << i;
-        EXPECT_EQ(frames[i].rect.left, 95 + i);
-        EXPECT_EQ(frames[i].rect.right, 145 - i);
-        EXPECT_EQ(frames[i].rect.bottom, 318 - i);
-        EXPECT_EQ(frames[i].rect.top, 320 - 2 * 12 - 12 + i);
-        EXPECT_EQ(frames[i].brush, NULL_BRUSH);
+        const DrawOp& frame = frames[std::size_t(i)];
+        EXPECT_EQ(frame.penColour, colours[i]) << i;
+        EXPECT_EQ(frame.rect.left, 95 + i);
+        EXPECT_EQ(frame.rect.right, 145 - i);
+        EXPECT_EQ(frame.rect.bottom, 318 - i);
+        EXPECT_EQ(frame.rect.top, 320 - 2 * 12 - 12 + i);
+        EXPECT_EQ(frame.brush, NULL_BRUSH);
     }
     const DrawOp fill = Ops(DrawOp::Fill).back();
     EXPECT_EQ(fill.brushColour, 0x00FFFFu);

@@ -15,6 +15,7 @@
 #include "resources/ui_resources.h"
 #include "store/article_store.h"
 #include "store/palmdoc.h"
+#include "support/test_container.h"
 #include "view/article_view.h"
 #include "view/view_test_support.h"
 
@@ -23,18 +24,7 @@ namespace searchtest {
 using Bytes = std::vector<std::uint8_t>;
 
 // A lesson resource: the container around the compressed stream.
-inline Bytes Container(const Bytes& text) {
-    const Bytes stream = PalmDocCompress(text.data(), text.size());
-    const unsigned remainder = unsigned(stream.size()) + 8;
-    const unsigned length = unsigned(text.size());
-    Bytes out = {std::uint8_t(remainder >> 8), std::uint8_t(remainder), std::uint8_t(length >> 8),
-                 std::uint8_t(length),         std::uint8_t(length >> 8), std::uint8_t(length),
-                 std::uint8_t(stream.size() >> 8), std::uint8_t(stream.size()),
-                 std::uint8_t(length >> 8),    std::uint8_t(length)};
-    out.insert(out.end(), stream.begin(), stream.end());
-    out.insert(out.end(), 4, 0);
-    return out;
-}
+inline Bytes Container(const Bytes& text) { return testsupport::CompressedContainer(text); }
 
 inline plat::LResult PlainWindowProc(plat::Window w, std::uint32_t m, plat::WParam wp,
                                      plat::LParam lp) {

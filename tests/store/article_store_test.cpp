@@ -11,6 +11,7 @@
 #include "platform/resources.h"
 #include "store/article_store.h"
 #include "store/palmdoc.h"
+#include "support/test_container.h"
 
 namespace {
 
@@ -18,14 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Container bytes around a compressed stream claiming `textLength`.
 Bytes Container(const Bytes& stream, unsigned textLength) {
-    const unsigned remainder = unsigned(stream.size()) + 8;
-    Bytes out = {std::uint8_t(remainder >> 8), std::uint8_t(remainder), std::uint8_t(textLength >> 8),
-                 std::uint8_t(textLength),     std::uint8_t(textLength >> 8), std::uint8_t(textLength),
-                 std::uint8_t(stream.size() >> 8), std::uint8_t(stream.size()), std::uint8_t(textLength >> 8),
-                 std::uint8_t(textLength)};
-    out.insert(out.end(), stream.begin(), stream.end());
-    out.insert(out.end(), 4, 0);
-    return out;
+    return testsupport::ContainerAround(stream, textLength);
 }
 
 class ArticleStoreTest : public ::testing::Test {

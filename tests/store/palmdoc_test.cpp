@@ -44,7 +44,7 @@ Bytes HebrewLikeText(std::size_t size, unsigned variant) {
         words.push_back(w);
     }
     while (text.size() < size) {
-        const unsigned r = rng() % 100;
+        const auto r = unsigned(rng() % 100);
         if (r < 3) {
             text.push_back(0);
             text.push_back(0xB1);

@@ -35,7 +35,7 @@ TEST_F(DisplayTextTest, LetterBasesMapOnlyTheLettersAndTheBrace) {
             int expected = b;
             if (base != 97 && b >= 0x61 && b <= 0x7B) expected = base + (b - 0x61);
             if (base != 97 && b == 0x7E) expected = '{';
-            EXPECT_EQ(int(out[b - 1]), expected) << "base " << base << " byte " << b;
+            EXPECT_EQ(int(out[std::size_t(b - 1)]), expected) << "base " << base << " byte " << b;
         }
     }
     // 0 takes the font's base, with or without a scratch.

@@ -69,7 +69,7 @@ TEST_F(PaintTest, StylesColoursSeparatorsAndTheRestoredContext) {
     const plat::Colour colours[] = {0x00FF0000, 0x00800000, 0, 0x00800000, 0};
     const int heights[] = {20, 12, 16, 12, 16};
     const int tops[] = {0, 20, 32, 48, 60};
-    for (int i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(ops[i].textColour, colours[i]) << i;
         EXPECT_EQ(ops[i].font.height, heights[i]) << i;
         EXPECT_EQ(ops[i].rect.top, tops[i]) << i;

@@ -16,7 +16,7 @@
 #include "tools/cli/listings/record_dump.h"
 #include "tools/cli/cli_command.h"
 #include "tools/cli/search_pattern.h"
-#include "view/line_record.h"
+#include "format/book_format.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ int ListHits(int lesson, const std::uint8_t* text, std::uint32_t length, const s
             }
             const std::uint32_t e = std::uint32_t(last - text);
             std::printf("lesson=%d end=%u length=%d\t%s\n", lesson, e, hitLength,
-                        MarkedText(text + begin, end - begin, e + 1 - hitLength - begin,
+                        MarkedText(text + begin, end - begin, e + 1 - std::uint32_t(hitLength) - begin,
                                    std::uint32_t(hitLength), rightToLeft)
                             .c_str());
             ++hits;

@@ -10,15 +10,15 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "app/window_layout.h"
 #include "platform/headless/headless.h"
 #include "platform/time.h"
 #include "platform/window.h"
 #include "resources/book_resources.h"
 #include "resources/ui_resources.h"
 #include "support/temp_registry.h"
-#include "view/article_view.h"
 #include "format/book_format.h"
-
+#include "view/article_view.h"
 
 using Step = std::function<void()>;
 
@@ -79,6 +79,18 @@ protected:
             }
         }
         return nullptr;
+    }
+    static bool BookmarkChecked() {
+        plat::MenuItemInfo info;
+        info.mask = MIIM_STATE;
+        EXPECT_TRUE(plat::GetMenuItemInfo(MenuForChecks(), Command::Bookmark, false, &info));
+        return (info.state & MFS_CHECKED) != 0;
+    }
+    // A font already chosen: a first run then opens no font dialog.
+    void StoreFont(const std::string& face) {
+        registry.Write("Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
+                       "\"FontName\"=\"" + face + "\"\n");
     }
     void WriteShared(const std::string& values) {
         registry.Write("Windows Registry Editor Version 5.00\n\n"
