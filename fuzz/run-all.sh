@@ -4,8 +4,9 @@
 #
 #   fuzz/run-all.sh SECONDS [BUILD_DIR]     (BUILD_DIR defaults to build-fuzz)
 #
-# Each target starts from a copy of its seeds (fuzz/corpus/NAME, lessons for
-# the book compiler) in a scratch folder, so the repository stays as it is.
+# Each target starts from a copy of its seeds (fuzz/corpus/NAME, lessons and
+# index.txt for the book compiler) in a scratch folder, so the repository
+# stays as it is. "corpus" is the number of its corpus files at the end.
 # A target that finds a fault leaves crash-* files in that folder and makes
 # the script exit non-zero.
 set -uo pipefail
@@ -14,7 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${2:-$root/build-fuzz}" && pwd)
 work=$(mktemp -d /tmp/tovanel-fuzz-XXXXXX)
 status=0
-printf '%-22s %10s %10s  %s\n' target runs runs/s result
+printf '%-22s %8s %10s %8s %8s  %s\n' target seconds runs runs/s corpus result
 for exe in "$build"/fuzz/fuzz_*; do
     [ -x "$exe" ] || continue
     name=$(basename "$exe")
@@ -25,9 +26,15 @@ for exe in "$build"/fuzz/fuzz_*; do
     if [ "$name" = fuzz_book_lesson ]; then
         cp "$root"/book/lessons/00*.txt "$dir/corpus/" 2>/dev/null
     fi
+    if [ "$name" = fuzz_book_index ]; then
+        cp "$root"/book/index.txt "$dir/corpus/" 2>/dev/null
+    fi
+    start=$SECONDS
     (cd "$dir" && nice -n 19 "$exe" -max_total_time="$seconds" -max_len=20000 \
         -print_final_stats=1 corpus >log.txt 2>&1)
     code=$?
+    elapsed=$((SECONDS - start))
+    corpus=$(find "$dir/corpus" -type f | wc -l)
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log.txt" | tail -1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$dir/log.txt" | tail -1)
     result="no fault"
@@ -35,7 +42,7 @@ for exe in "$build"/fuzz/fuzz_*; do
         result="FAULT (exit $code), see $dir"
         status=1
     fi
-    printf '%-22s %10s %10s  %s\n' "$name" "${runs:-?}" "${speed:-?}" "$result"
+    printf '%-22s %8s %10s %8s %8s  %s\n' "$name" "$elapsed" "${runs:-?}" "${speed:-?}" "$corpus" "$result"
 done
 echo "logs and corpora: $work"
 exit $status
