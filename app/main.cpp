@@ -27,9 +27,9 @@ void PrintHelp() {
         "Settings are kept in $XDG_CONFIG_HOME/Quillmark/registry.reg\n"
         "(~/.config/Quillmark/registry.reg), or in the file named by\n"
         "TOVANEL_REGISTRY. Without a display the reader draws its window once\n"
-        "into TOVANEL_SNAPSHOT (/tmp/tovanel-window.png), saves its settings and\n"
-        "ends. tovanel-cli looks at the book without a window; man tovanel\n"
-        "describes the settings you may change by hand.\n");
+        "into TOVANEL_SNAPSHOT ($XDG_RUNTIME_DIR/tovanel-window.png), saves its\n"
+        "settings and ends. tovanel-cli looks at the book without a window; man\n"
+        "tovanel describes the settings you may change by hand.\n");
 }
 
 // Says how the run ended when that is news (on standard error when it
@@ -81,7 +81,12 @@ int main(int argc, char** argv) {
     std::string snapshot;
     if (status == plat::HostStatus::Offscreen) {
         const char* chosen = std::getenv("TOVANEL_SNAPSHOT");
-        snapshot = (chosen != nullptr && *chosen) ? chosen : "/tmp/tovanel-window.png";
+        // By default in the user's private runtime folder (the host has made
+        // sure there is one), never in a file other users could hold.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        snapshot = (chosen != nullptr && *chosen)
+                       ? std::string(chosen)
+                       : std::string(runtime != nullptr ? runtime : "/tmp") + "/tovanel-window.png";
         plat::SnapshotWhenIdle(snapshot.c_str());
     }
     static plat::Module module;

@@ -154,7 +154,7 @@ TEST_F(ExportTextTest, RandomMixedLinesRoundTrip) {
         }
         const std::string stored = StoreRightToLeft(line);
         std::u16string text;
-        for (unsigned char b : stored) text.push_back(char16_t(MapStoredByte(b, kUnicodeLetterBase)));
+        for (char b : stored) text.push_back(char16_t(MapStoredByte(std::uint8_t(b), kUnicodeLetterBase)));
         PutIntoReadingOrder(text.data(), reinterpret_cast<const std::uint8_t*>(stored.data()), int(text.size()));
         ASSERT_EQ(StoreRightToLeft(text), stored) << plat::Utf16ToUtf8(line) << " -> " << plat::Utf16ToUtf8(text);
     }
@@ -177,7 +177,7 @@ TEST_F(ExportTextTest, EveryLessonOfTheBook) {
             if (r.kind != LineRecordKind::Text || (r.flags & kRightToLeft) == 0) continue;
             const std::string stored(reinterpret_cast<const char*>(stream + r.textStart), r.textLength);
             std::u16string text;
-            for (unsigned char b : stored) text.push_back(char16_t(MapStoredByte(b, kUnicodeLetterBase)));
+            for (char b : stored) text.push_back(char16_t(MapStoredByte(std::uint8_t(b), kUnicodeLetterBase)));
             ASSERT_EQ(PutIntoReadingOrder(text.data(), stream + r.textStart, int(text.size())), 0);
             EXPECT_EQ(StoreRightToLeft(text), stored) << lesson << ": " << plat::Utf16ToUtf8(text);
             mixedLines += stored.find_first_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos;

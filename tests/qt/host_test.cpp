@@ -105,15 +105,18 @@ struct ProgramRun {
     QByteArray out, err;
 };
 
-// The reader itself, started without a display and with settings of its own.
-ProgramRun RunWithoutDisplay(const QString& snapshot) {
+// The reader itself, started without a display, with settings and a runtime
+// folder of its own; an empty `snapshot` leaves TOVANEL_SNAPSHOT unset.
+ProgramRun RunWithoutDisplay(const QString& snapshot, const QString& runtime) {
     QTemporaryDir folder;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.insert(QStringLiteral("TOVANEL_REGISTRY"), folder.filePath(QStringLiteral("registry.reg")));
-    env.insert(QStringLiteral("TOVANEL_SNAPSHOT"), snapshot);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.remove(QStringLiteral("TOVANEL_SNAPSHOT"));
+    if (!snapshot.isEmpty()) env.insert(QStringLiteral("TOVANEL_SNAPSHOT"), snapshot);
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(TOVANEL_PROGRAM), {});
@@ -124,16 +127,28 @@ ProgramRun RunWithoutDisplay(const QString& snapshot) {
 TEST(Host, WithoutADisplayTheReaderSaysWhereItsPictureWentOrFailsLoudly) {
     QTemporaryDir folder;
     const QString picture = folder.filePath(QStringLiteral("window.png"));
-    ProgramRun drawn = RunWithoutDisplay(picture);
+    ProgramRun drawn = RunWithoutDisplay(picture, folder.path());
     EXPECT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
     EXPECT_TRUE(QFile::exists(picture));
     EXPECT_TRUE(drawn.out.contains(picture.toUtf8())) << drawn.out.toStdString();
     EXPECT_TRUE(drawn.err.isEmpty()) << drawn.err.toStdString();
 
-    ProgramRun failed = RunWithoutDisplay(folder.filePath(QStringLiteral("no-such-folder/w.png")));
+    ProgramRun failed =
+        RunWithoutDisplay(folder.filePath(QStringLiteral("no-such-folder/w.png")), folder.path());
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.err.contains("could not write")) << failed.err.toStdString();
     EXPECT_FALSE(failed.out.contains("window")) << failed.out.toStdString();
+}
+
+// Without TOVANEL_SNAPSHOT the picture goes to the user's own runtime
+// folder, so users of one machine never share (or block) one file.
+TEST(Host, WithoutADisplayTheDefaultPictureIsTheUsersOwn) {
+    QTemporaryDir runtime;
+    const QString expected = runtime.filePath(QStringLiteral("tovanel-window.png"));
+    ProgramRun drawn = RunWithoutDisplay(QString(), runtime.path());
+    EXPECT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+    EXPECT_TRUE(QFile::exists(expected));
+    EXPECT_TRUE(drawn.out.contains(expected.toUtf8())) << drawn.out.toStdString();
 }
 #endif
 
