@@ -4,8 +4,8 @@
 // Fixed metrics. A font of pixel height h (h = 16 when the requested height
 // is 0; negative heights count as their magnitude) has:
 //   tmHeight = h, tmAscent = h - h/4, tmDescent = h/4,
-//   advance of a narrow character (space . , : ; ' ! | i l j and U+05D5 vav,
-//     U+05D9 yod, U+05DF final nun) = max(1, h/4),
+//   advance of a narrow character (space, no-break space, . , : ; ' ! | i l j
+//     and U+05D5 vav, U+05D9 yod, U+05DF final nun) = max(1, h/4),
 //   advance of a wide character (m w M W and U+05DD final mem, U+05DE mem,
 //     U+05E9 shin, U+05E5 final tsadi) = max(1, 3*h/4),
 //   advance of any other character = max(1, h/2),

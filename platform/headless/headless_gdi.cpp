@@ -27,7 +27,7 @@ bool IsBold(const LogFont& font) { return font.weight >= 600; }
 
 bool IsNarrow(char16_t c) {
     switch (c) {
-        case u' ': case u'.': case u',': case u':': case u';': case u'\'': case u'!':
+        case u' ': case 0x00A0: case u'.': case u',': case u':': case u';': case u'\'': case u'!':
         case u'|': case u'i': case u'l': case u'j': case 0x05D5: case 0x05D9: case 0x05DF:
             return true;
         default:

@@ -249,6 +249,8 @@ void EditWidget::type(const QString& text) {
 }
 
 void EditWidget::keyPressEvent(QKeyEvent* event) {
+    // The owner hears of this key at once, with this event's modifiers.
+    SetKeyModifiers(event->modifiers());
     bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     int n = int(text_.size());
     if (event == QKeySequence::SelectAll) {

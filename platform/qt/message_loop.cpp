@@ -18,7 +18,15 @@
 namespace plat {
 namespace {
 
-std::deque<Message> g_queue;
+// A queued message; one made from a key event keeps the modifier keys that
+// event recorded.
+struct Queued {
+    Message message;
+    bool fromKey = false;
+    Qt::KeyboardModifiers held;
+};
+std::deque<Queued> g_queue;
+Qt::KeyboardModifiers g_keyModifiers;  // of the key message retrieved last
 bool g_quit = false;
 int g_quitCode = 0;
 int g_waiting = 0;
@@ -94,9 +102,19 @@ LResult Send(WindowObject* w, std::uint32_t message, WParam wParam, LParam lPara
 }
 
 void Post(WindowObject* w, std::uint32_t message, WParam wParam, LParam lParam) {
-    g_queue.push_back(Message{w, message, wParam, lParam});
+    g_queue.push_back(Queued{Message{w, message, wParam, lParam}, false, {}});
     WakeLoop();
 }
+
+void PostKey(WindowObject* w, std::uint32_t message, WParam wParam, LParam lParam,
+             Qt::KeyboardModifiers held) {
+    g_queue.push_back(Queued{Message{w, message, wParam, lParam}, true, held});
+    WakeLoop();
+}
+
+Qt::KeyboardModifiers KeyModifiers() { return g_keyModifiers; }
+
+void SetKeyModifiers(Qt::KeyboardModifiers held) { g_keyModifiers = held; }
 
 void WakeLoop() {
     if (g_waiting > 0) {
@@ -108,7 +126,7 @@ void WakeLoop() {
 
 void DropMessagesFor(WindowObject* w) {
     g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(),
-                                 [w](const Message& m) { return m.window == w; }),
+                                 [w](const Queued& q) { return q.message.window == w; }),
                   g_queue.end());
 }
 
@@ -168,7 +186,11 @@ int GetMessage(Message* m) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (;;) {
         if (!g_queue.empty()) {
-            *m = g_queue.front();
+            const Queued& next = g_queue.front();
+            *m = next.message;
+            if (next.fromKey) {
+                g_keyModifiers = next.held;
+            }
             g_queue.pop_front();
             return 1;
         }
@@ -215,7 +237,7 @@ bool TranslateMessage(const Message* m) {
     entry = KeyText{};
     for (QChar c : text) {
         if (c.unicode() >= 0x20 || c.unicode() == 0x0D || c.unicode() == 0x08 || c.unicode() == 0x1B) {
-            qtb::Post(m->window, WM_CHAR, c.unicode(), m->lParam);
+            qtb::PostKey(m->window, WM_CHAR, c.unicode(), m->lParam, g_keyModifiers);
         }
     }
     return true;

@@ -244,6 +244,15 @@ void DestroyWidgets(WindowObject* window);
 // Messages.
 LResult Send(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
 void Post(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam);
+// Posts a key message with the modifier keys its key event recorded: while
+// that message is handled GetKeyState reports them, not the keys held by
+// then.
+void PostKey(WindowObject* window, std::uint32_t message, WParam wParam, LParam lParam,
+             Qt::KeyboardModifiers held);
+// The modifiers GetKeyState reports: those of the key message retrieved last,
+// or of the key event a control is handling now.
+Qt::KeyboardModifiers KeyModifiers();
+void SetKeyModifiers(Qt::KeyboardModifiers held);
 // Forgets the queued messages of a window that goes.
 void DropMessagesFor(WindowObject* window);
 // Keeps the text a key press typed for TranslateMessage; the returned serial

@@ -292,7 +292,7 @@ void ClientWidget::keyPressEvent(QKeyEvent* event) {
     }
     unsigned serial = RememberKeyText(w, vk, event->text());
     LParam lParam = LParam(1 | (serial << 16) | (event->isAutoRepeat() ? (1u << 30) : 0u));
-    Post(w, WM_KEYDOWN, vk, lParam);
+    PostKey(w, WM_KEYDOWN, vk, lParam, event->modifiers());
     if (vk == VK_F1 && w->kind == WindowKind::TopLevel && !event->isAutoRepeat()) {
         Post(w, WM_HELP, 0, 0);  // F1 asks for help, as on the handheld
     }
@@ -305,7 +305,7 @@ void ClientWidget::keyReleaseEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    Post(win, WM_KEYUP, vk, LParam(1u | (3u << 30)));
+    PostKey(win, WM_KEYUP, vk, LParam(1u | (3u << 30)), event->modifiers());
 }
 
 namespace {

@@ -65,6 +65,44 @@ TEST(CompilerText, RightToLeftTextIsStoredInDrawingOrder) {
     EXPECT_EQ(StoredText(Lesson("@p ltr: café\n")), "caf\xE9");
 }
 
+TEST(CompilerText, LatinRunsInsideHebrewAreJoinedWithNoBreakSpaces) {
+    // The words of a left-to-right run keep their order and are joined, so
+    // the reader never breaks the line between them.
+    EXPECT_EQ(StoredText(Lesson("אב PHOENIX DACTYLIFERA, גד\n")), "dc ,PHOENIX\xA0" "DACTYLIFERA ba");
+    EXPECT_EQ(StoredText(Lesson("א ONE TWO THREE ב\n")), "b ONE\xA0TWO\xA0THREE a");
+    EXPECT_EQ(StoredText(Lesson("א ו-WORD ONE\n")), "WORD\xA0ONE-f a");
+    // A number after a Latin word belongs to its run; numbers among Hebrew
+    // words are runs of their own, and a break between them reads correctly.
+    EXPECT_EQ(StoredText(Lesson("א WORD 12 ב\n")), "b WORD\xA0" "12 a");
+    EXPECT_EQ(StoredText(Lesson("א 12 34 ב\n")), "b 34 12 a");
+    // An embedding makes one run of what it holds.
+    EXPECT_EQ(StoredText(Lesson("א \u202A12 34\u202C ב\n")), "b 12\xA0" "34 a");
+    // Left-to-right paragraphs and the spaces around a run keep plain spaces.
+    EXPECT_EQ(StoredText(Lesson("@p ltr: ONE TWO\n")), "ONE TWO");
+}
+
+TEST(CompilerText, LatinRunsTooWideForANarrowLineAreAWarning) {
+    // 19 characters fit a narrow line of normal type; 31 do not.
+    Result r = Lesson("א ABCDEFGHI KLMNOPQRS ב\n");
+    EXPECT_EQ(r.messages, "");
+    r = Lesson("@title: כותרת\nאב SOME VERY LONG LATIN WORDS HERE\n");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.diagnostics.ErrorCount(), 0);
+    EXPECT_TRUE(Has(r.messages, "lesson.txt:2:4: warning: the left-to-right run \"SOME VERY LONG LATIN WORDS "
+                                "HERE\" is 31 characters; a line of the narrowest view holds about 19"))
+        << r.messages;
+    // Bold and large type hold fewer, small type (link captions) more.
+    EXPECT_TRUE(Has(Lesson("@title: א ABCDEF HIJKLMN\n").messages, "holds about 13"));
+    EXPECT_TRUE(Has(Lesson("@p bold: א ABCDEFGHI KLMNOPQR\n").messages, "holds about 17"));
+    EXPECT_EQ(Lesson("א\n@link 2: א ABCDEFGHIJ KLMNOPQRSTU\n").messages, "");
+    // A hyphen inside a run is a place the reader may break the line.
+    r = Lesson("א X-RAY TUBE ב\n");
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(Has(r.messages, "lesson.txt:1:4: warning: a hyphen inside the left-to-right run \"X-RAY TUBE\""))
+        << r.messages;
+    EXPECT_EQ(Lesson("א ו-WORD ONE\n").messages, "");
+}
+
 TEST(CompilerText, CharactersTheCodeCannotHoldAreErrorsAtTheirColumn) {
     Result r = Lesson("@title: כותרת\nשלום world\n");
     EXPECT_FALSE(r.ok);

@@ -100,7 +100,8 @@ TEST_F(FixtureBookTest, EveryRecordKindReadsBackAsWritten) {
     const std::vector<std::string> expected = {
         "DC 00 title rtl large bold centre blank: כותרת הבדיקה",
         "D1 00 subtitle rtl normal centre blank: כותרת משנה",
-        "31 00 text rtl normal right: פסקה רגילה עם 1948 ו-WORD ONE באמצע.",
+        // The Latin words inside Hebrew are joined by a no-break space.
+        "31 00 text rtl normal right: פסקה רגילה עם 1948 ו-WORD\u00A0ONE באמצע.",
         "32 00 text rtl small right: אותיות קטנות",
         "5C 00 text rtl large bold centre: גדול ומודגש",
         "01 00 text ltr normal left: Latin text, with {braces} and ~tilde.",

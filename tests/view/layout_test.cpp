@@ -40,6 +40,10 @@ TEST_F(LayoutTest, BreaksAtSpacesAndAfterHyphensAndCutsLongWords) {
     MakeView(0, 0, 30, 320);
     ASSERT_EQ(Layout(Stream().Text(0x01, 0, "aa aaaaaaaaaa")), 0);
     ExpectLines({{2, 2, 0, 16}, {5, 3, 0, 24}, {8, 3, 0, 24}, {11, 3, 0, 24}, {14, 1, 0, 8}});
+    // A no-break space joins words: never a break there, in either direction.
+    MakeView(0, 0, 60, 320);
+    ASSERT_EQ(Layout(Stream().Text(0x01, 0, "aaaa\xA0" "bbbb cc").Text(0x31, 0, "cc bbbb\xA0" "aaaa")), 0);
+    ExpectLines({{2, 8, 0, 60}, {10, 4, 0, 28}, {21, 8, 0, 60}, {17, 4, 32, 28}});
 }
 
 TEST_F(LayoutTest, ALineTakesOneCharacterWhenNoneFits) {

@@ -116,6 +116,38 @@ unsigned char ByteFor(char32_t c, Direction direction, const char** reason) {
     return 0;
 }
 
+// The left-to-right stretches of a right-to-left paragraph in reading order:
+// characters the bidi algorithm put above the paragraph's level 1. Bidi
+// controls are not stored and neither start nor end a stretch.
+void FindEmbeddedRuns(const std::vector<FriBidiChar>& logical, const std::vector<int>& columns,
+                      const std::vector<FriBidiLevel>& levels, std::vector<EmbeddedRun>* runs) {
+    bool open = false;
+    int hyphen = 0;  // column of a hyphen that ends the run so far
+    for (std::size_t i = 0; i < logical.size(); ++i) {
+        const FriBidiChar c = logical[i];
+        if (IsBidiControl(c)) {
+            continue;
+        }
+        if (levels[i] <= 1) {
+            open = false;
+            continue;
+        }
+        if (!open) {
+            runs->push_back(EmbeddedRun{columns[i], 0, 0, {}});
+            open = true;
+            hyphen = 0;
+        }
+        EmbeddedRun& run = runs->back();
+        ++run.length;
+        AppendUtf8(run.text, c);
+        // A line may break after a hyphen; only inside the run does it matter.
+        if (hyphen != 0 && run.hyphenColumn == 0) {
+            run.hyphenColumn = hyphen;
+        }
+        hyphen = c == U'-' ? columns[i] : 0;
+    }
+}
+
 }  // namespace
 
 std::vector<SourceChar> DecodeUtf8(std::string_view text, int firstColumn, const SourceSpot& spot,
@@ -172,9 +204,14 @@ std::vector<SourceChar> DecodeUtf8(std::string_view text, int firstColumn, const
 }
 
 bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const SourceSpot& spot,
-                Diagnostics& diagnostics, std::string* bytes) {
+                Diagnostics& diagnostics, std::string* bytes, std::vector<EmbeddedRun>* runs) {
+    if (runs != nullptr) {
+        runs->clear();
+    }
     std::vector<FriBidiChar> kept;
+    std::vector<int> keptColumns;
     kept.reserve(text.size());
+    keptColumns.reserve(text.size());
     int droppedMarks = 0;
     int firstMarkColumn = 0;
     bool ok = true;
@@ -193,6 +230,7 @@ bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const 
         const char32_t c = HebrewPunctuation(ch.code);
         if (IsBidiControl(c)) {
             kept.push_back(c);
+            keptColumns.push_back(ch.column);
             continue;
         }
         const char* reason = "";
@@ -209,6 +247,7 @@ bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const 
             continue;
         }
         kept.push_back(c);
+        keptColumns.push_back(ch.column);
     }
     if (droppedMarks > 0) {
         diagnostics.Warning(spot, firstMarkColumn,
@@ -220,21 +259,29 @@ bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const 
     }
 
     std::vector<FriBidiChar> visual;
+    std::vector<FriBidiStrIndex> visualToLogical;
+    std::vector<FriBidiLevel> levels;
     if (direction == Direction::RightToLeft && !kept.empty()) {
         visual.resize(kept.size());
+        visualToLogical.resize(kept.size());
+        levels.resize(kept.size());
         FriBidiParType base = FRIBIDI_PAR_RTL;
         if (fribidi_log2vis(kept.data(), FriBidiStrIndex(kept.size()), &base, visual.data(), nullptr,
-                            nullptr, nullptr) == 0) {
+                            visualToLogical.data(), levels.data()) == 0) {
             diagnostics.Error(spot, text.empty() ? 0 : text.front().column,
                               "the bidi algorithm failed on this text");
             return false;
+        }
+        if (runs != nullptr) {
+            FindEmbeddedRuns(kept, keptColumns, levels, runs);
         }
     } else {
         visual = kept;
     }
 
     bytes->clear();
-    for (FriBidiChar c : visual) {
+    for (std::size_t i = 0; i < visual.size(); ++i) {
+        const FriBidiChar c = visual[i];
         if (IsBidiControl(c)) {
             continue;
         }
@@ -246,7 +293,10 @@ bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const 
             diagnostics.Error(spot, 0, "cannot store the mirrored form " + CodePointName(c));
             return false;
         }
-        bytes->push_back(char(b));
+        // A space inside a left-to-right stretch (above the paragraph's
+        // level 1) must not break the line.
+        const bool embedded = !levels.empty() && levels[std::size_t(visualToLogical[i])] > 1;
+        bytes->push_back(char(b == ' ' && embedded ? kNoBreakSpace : b));
     }
     return true;
 }

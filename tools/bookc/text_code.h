@@ -6,6 +6,14 @@
 // in, left to right) by the Unicode bidi algorithm at right-to-left
 // paragraph level, brackets mirrored. Left-to-right text is Latin-1 as it
 // is, and cannot hold Hebrew letters.
+//
+// Inside right-to-left text, a stretch that the bidi algorithm sets left to
+// right (Latin words, numbers, an embedding) is drawn as one block. The
+// reader breaks lines at spaces in reading order and draws each line as one
+// stretch of the stored bytes, so a break inside such a block would show its
+// words in the wrong order. The spaces inside it are therefore stored as
+// no-break spaces (0xA0), which the reader never breaks at and draws as
+// spaces.
 #pragma once
 
 #include <string>
@@ -27,11 +35,25 @@ std::vector<SourceChar> DecodeUtf8(std::string_view text, int firstColumn, const
 
 enum class Direction { RightToLeft, LeftToRight };
 
+constexpr unsigned char kNoBreakSpace = 0xA0;
+
+// A left-to-right stretch inside right-to-left text. A line can still be
+// cut inside it where a word is wider than the line, or after a hyphen, and
+// it then reads out of order.
+struct EmbeddedRun {
+    int column = 0;        // source column of its first character in reading order
+    int length = 0;        // characters stored
+    int hyphenColumn = 0;  // source column of a hyphen inside it, 0 when none
+    std::string text;      // as written, UTF-8, for messages
+};
+
 // Encodes text for a record of the given direction. Characters that cannot
 // be held are errors at their column; Hebrew points and cantillation marks
 // are dropped with a warning (an error when diagnostics are strict).
+// Right-to-left text gets its embedded left-to-right stretches joined with
+// no-break spaces; `runs`, when given, receives them in reading order.
 // Returns false when anything was an error.
 bool EncodeText(const std::vector<SourceChar>& text, Direction direction, const SourceSpot& spot,
-                Diagnostics& diagnostics, std::string* bytes);
+                Diagnostics& diagnostics, std::string* bytes, std::vector<EmbeddedRun>* runs = nullptr);
 
 }  // namespace bookc
