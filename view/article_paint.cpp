@@ -13,6 +13,8 @@ constexpr int kFrameMargin = 10;
 constexpr int kFrameAbove = 2;
 constexpr int kFrameBelow = 3;
 constexpr int kFrameCorner = 6;
+// Left of anything a line draws (and its negation right of it).
+constexpr int kAnyX = -0x8000;
 
 bool IsSpecial(const DisplayLine& line) { return (line.flags & kStyleMask) == kSpecialStyle; }
 bool IsSeparator(const DisplayLine& line) { return IsSpecial(line) && line.linkNumber == 0; }
@@ -210,8 +212,13 @@ void PaintPage(ArticleView* view, int erase) {
         if (room < line.height) {
             break;
         }
+        // A line outside the clip (a scroll paints only bands) is passed
+        // over; its font and link slot are still taken.
+        const bool shown = plat::RectVisible(dc, plat::Rect{kAnyX, y, -kAnyX, y + line.height});
         if (IsSeparator(line)) {
-            DrawSeparator(view, line, y);
+            if (shown) {
+                DrawSeparator(view, line, y);
+            }
         } else if (IsLink(line)) {
             if (LinkHidden(view, line)) {
                 continue;
@@ -229,16 +236,20 @@ void PaintPage(ArticleView* view, int erase) {
             SelectStyleFont(view, ((line.flags & kRightToLeft) + kStyleSmall) | kSelectWithColour);
             key = kNoKey;
             SetLetterBase(view, line);
-            DrawTextRun(dc, view->text + line.textOffset,
-                        ClampRun(view, line.textOffset, line.charCount), line.x, y, line.width,
-                        line.height);
+            if (shown) {
+                DrawTextRun(dc, view->text + line.textOffset,
+                            ClampRun(view, line.textOffset, line.charCount), line.x, y, line.width,
+                            line.height);
+            }
         } else {
             if (((line.flags ^ key) & (kStyleKeyMask | kNoKey)) != 0) {
                 SelectStyleFont(view, line.flags | kSelectWithColour);
                 key = line.flags;
             }
             SetLetterBase(view, line);
-            DrawLineText(view, line, y);
+            if (shown) {
+                DrawLineText(view, line, y);
+            }
         }
         room -= line.height;
         y += line.height;

@@ -124,6 +124,11 @@ void Touched(DcObject* dc, const QRect& area) {
     ShowChange(dc, area);
 }
 
+// True when the clip leaves nothing of `bounds` to draw on.
+bool ClipMisses(const DcObject* dc, const QRect& bounds) {
+    return !dc->clip.isEmpty() && !dc->clip.intersects(bounds);
+}
+
 // The painter one primitive draws with: the batch's painter (its state saved
 // and restored around the primitive, so each primitive starts from a fresh
 // painter's state) or a painter of its own.
@@ -713,6 +718,10 @@ void SetClipRects(Dc dc, const Rect* rects, int count) {
     for (int i = 0; rects != nullptr && i < count; ++i) {
         dc->clip += FromRect(rects[i]);
     }
+}
+
+bool RectVisible(Dc dc, const Rect& rect) {
+    return dc != nullptr && !ClipMisses(dc, FromRect(rect));
 }
 
 std::uint64_t GetPictureVersion(Dc dc) {
