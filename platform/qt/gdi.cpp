@@ -540,20 +540,22 @@ QString DrawnBoxKey(const DcObject* dc, const TextBlock& block, const QRect& box
 
 // The part of a picture whose pixels are not `background`.
 QRect InkBounds(const QImage& picture, QRgb background) {
-    int top = picture.height();
+    const int width = picture.width();
+    const int height = picture.height();
+    int top = height;
     int bottom = -1;
-    int left = picture.width();
+    int left = width;
     int right = -1;
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         int x = 0;
-        while (x < picture.width() && line[x] == background) {
+        while (x < width && line[x] == background) {
             ++x;
         }
-        if (x == picture.width()) {
+        if (x == width) {
             continue;
         }
-        int last = picture.width() - 1;
+        int last = width - 1;
         while (line[last] == background) {
             --last;
         }
