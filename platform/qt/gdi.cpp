@@ -326,13 +326,17 @@ void DrawRunAt(QPainter& p, FontObject* f, int x, int top, const QString& run) {
     DrawRun(p, f, x, top, run);
 }
 
+namespace {
+FontObject* g_stockFont = nullptr;  // made on first use
+}  // namespace
+
 FontObject* StockFont() {
-    static FontObject* font = [] {
+    if (g_stockFont == nullptr) {
         auto* f = new FontObject;
         SetupFont(f, LogFont{});
-        return f;
-    }();
-    return font;
+        g_stockFont = f;
+    }
+    return g_stockFont;
 }
 
 int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, int* fit) {
@@ -396,7 +400,8 @@ Font CreateFontIndirect(const LogFont& description) {
 }
 
 void DeleteFont(Font font) {
-    if (font != nullptr && font != qtb::StockFont()) {
+    // Never the stock font; asking for it here would make it only to compare.
+    if (font != nullptr && font != qtb::g_stockFont) {
         delete font;
     }
 }
