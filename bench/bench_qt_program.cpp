@@ -24,6 +24,7 @@
 #include "platform/window.h"
 #include "resources/book_resources.h"
 #include "resources/ui_resources.h"
+#include "view/article_view.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ void BM_ProcessStartAgainstBareQt(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessStartAgainstBareQt)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// Next Article in a window of the given size (the view's box is the window
+// less the bars, the scroll bar and the margins: view_w x view_h).
 void BM_NextArticle(benchmark::State& state) {
     ClearAppState();
     AppState.Instance = &g_module;
@@ -161,9 +164,16 @@ void BM_NextArticle(benchmark::State& state) {
         Fail(state, "no main window");
         return;
     }
+    plat::MoveWindow(window, 0, 0, int(state.range(0)), int(state.range(1)), true);
+    if (AppState.View == nullptr) {
+        Fail(state, "no view");
+        return;
+    }
     for (auto _ : state) {
         DispatchCommand(window, Command::NextArticle);
     }
+    state.counters["view_w"] = AppState.View->box.width;
+    state.counters["view_h"] = AppState.View->box.height;
     plat::DestroyWindow(window);
     plat::Message message;
     while (plat::GetMessage(&message) > 0) plat::DispatchMessage(&message);
@@ -171,7 +181,7 @@ void BM_NextArticle(benchmark::State& state) {
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024.0;
 }
-BENCHMARK(BM_NextArticle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextArticle)->Args({480, 640})->Args({1000, 800})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

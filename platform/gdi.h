@@ -44,6 +44,9 @@ bool ScrollDC(Dc dc, int dy, const Rect& area);
 // Limits everything drawn on `dc` to the union of `count` rectangles;
 // a count of 0 lifts the limit.
 void SetClipRects(Dc dc, const Rect* rects, int count);
+// Whether drawing inside `rect` may show: false only when the clip set by
+// SetClipRects leaves none of it.
+bool RectVisible(Dc dc, const Rect& rect);
 // A number that changes whenever anything is drawn on the picture `dc`
 // draws on, through any context; equal numbers mean an unchanged picture.
 std::uint64_t GetPictureVersion(Dc dc);

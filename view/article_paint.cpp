@@ -13,6 +13,8 @@ constexpr int kFrameMargin = 10;
 constexpr int kFrameAbove = 2;
 constexpr int kFrameBelow = 3;
 constexpr int kFrameCorner = 6;
+// Left of anything a line draws (and its negation right of it).
+constexpr int kAnyX = -0x8000;
 
 bool IsSpecial(const DisplayLine& line) { return (line.flags & kStyleMask) == kSpecialStyle; }
 bool IsSeparator(const DisplayLine& line) { return IsSpecial(line) && line.linkNumber == 0; }
@@ -210,8 +212,13 @@ void PaintPage(ArticleView* view, int erase) {
         if (room < line.height) {
             break;
         }
+        // A line outside the clip (a scroll paints only bands) is passed
+        // over; its font and link slot are still taken.
+        const bool shown = plat::RectVisible(dc, plat::Rect{kAnyX, y, -kAnyX, y + line.height});
         if (IsSeparator(line)) {
-            DrawSeparator(view, line, y);
+            if (shown) {
+                DrawSeparator(view, line, y);
+            }
         } else if (IsLink(line)) {
             if (LinkHidden(view, line)) {
                 continue;
@@ -229,16 +236,20 @@ void PaintPage(ArticleView* view, int erase) {
             SelectStyleFont(view, ((line.flags & kRightToLeft) + kStyleSmall) | kSelectWithColour);
             key = kNoKey;
             SetLetterBase(view, line);
-            DrawTextRun(dc, view->text + line.textOffset,
-                        ClampRun(view, line.textOffset, line.charCount), line.x, y, line.width,
-                        line.height);
+            if (shown) {
+                DrawTextRun(dc, view->text + line.textOffset,
+                            ClampRun(view, line.textOffset, line.charCount), line.x, y, line.width,
+                            line.height);
+            }
         } else {
             if (((line.flags ^ key) & (kStyleKeyMask | kNoKey)) != 0) {
                 SelectStyleFont(view, line.flags | kSelectWithColour);
                 key = line.flags;
             }
             SetLetterBase(view, line);
-            DrawLineText(view, line, y);
+            if (shown) {
+                DrawLineText(view, line, y);
+            }
         }
         room -= line.height;
         y += line.height;
@@ -407,6 +418,7 @@ int EntryRoom(const ArticleView* view, const DisplayLine& line) {
 // y just below its last whole line.
 struct PageExtent {
     int first;
+    int end;  // one past the last entry on the page
     int y;
     int bottom;
 };
@@ -416,7 +428,8 @@ PageExtent MeasurePage(const ArticleView* view, int top) {
     const DisplayLine* lines = view->lines;
     int y = page.y;
     int room = page.room;
-    for (int k = page.index; lines[k].flags != 0; ++k) {
+    int k = page.index;
+    for (; lines[k].flags != 0; ++k) {
         if (room < lines[k].height) {
             break;
         }
@@ -424,7 +437,18 @@ PageExtent MeasurePage(const ArticleView* view, int top) {
         room -= taken;
         y += taken;
     }
-    return PageExtent{page.index, page.y, y};
+    return PageExtent{page.index, k, page.y, y};
+}
+
+// Whether a link shows (and so a frame is drawn) among the entries from
+// `from` up to (not including) `to`.
+bool FramesBetween(const ArticleView* view, int from, int to) {
+    for (int k = from; k < to && view->lines[k].flags != 0; ++k) {
+        if (IsLink(view->lines[k]) && !LinkHidden(view, view->lines[k])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Room taken by the entries from `from` up to (not including) `to`.
@@ -470,21 +494,28 @@ bool MovePagePixels(ArticleView* view, int oldTop) {
     const int left = box.x - kFrameMargin;
     const int right = box.x + box.width + kFrameMargin;
     const int bottom = box.y + box.height;
-    const int edge = kFrameAbove + kFrameBelow;
     if (!plat::ScrollDC(dc, -dy, plat::Rect{left, box.y, right, bottom})) {
         return false;
     }
     // A blank line after the last whole line may reach past the box.
     const int beforeBottom = std::min(before.bottom, bottom);
     const int afterBottom = std::min(after.bottom, bottom);
+    // Frames reach past their lines and may be cut at the edges: with a
+    // link on either page the bands take in the frames' reach as well.
+    const bool framed = FramesBetween(view, std::min(before.first, after.first), std::max(before.end, after.end));
+    const int above = framed ? kFrameAbove : 0;
+    const int below = framed ? kFrameBelow : 0;
     // At the top, what comes in (up) or the foot of a frame whose link
     // went off the page (down); at the bottom, what comes in (down) or the
     // lines that no longer fit (up).
-    const plat::Rect bands[2] = {
-        plat::Rect{left, box.y - kFrameAbove, right, box.y + (dy < 0 ? -dy : 0) + edge},
-        plat::Rect{left, (dy > 0 ? beforeBottom - dy : afterBottom) - edge, right, bottom + kFrameBelow},
-    };
-    plat::SetClipRects(dc, bands, 2);
+    plat::Rect bands[2];
+    int count = 0;
+    if (dy < 0 || framed) {
+        bands[count++] = plat::Rect{left, box.y - above, right, box.y + (dy < 0 ? -dy : 0) + above + below};
+    }
+    bands[count++] = plat::Rect{left, (dy > 0 ? beforeBottom - dy : afterBottom) - above - below, right,
+                                bottom + below};
+    plat::SetClipRects(dc, bands, count);
     return true;
 }
 

@@ -356,7 +356,17 @@ bool Save(const std::string& path, const std::vector<Change>& changes, std::stri
     FileStamp written;
     const std::int64_t writtenAt = NowNs();
     const std::string out = Serialize(document);
-    if (!WriteAndReplace(target, out, mode, written, error)) {
+    // A save that would write the very bytes the file holds leaves it as it
+    // is: no temporary file, no disk sync, no rename.
+    bool same = false;
+    if (useCache) {
+        same = HashOf(out) == cache->textHash && ReadCurrent(target, text, stamp, mode, nullptr) && text == out;
+    } else {
+        same = stamp.exists && text == out;
+    }
+    if (same) {
+        written = stamp;
+    } else if (!WriteAndReplace(target, out, mode, written, error)) {
         if (cache != nullptr) cache->document.reset();
         return false;
     }

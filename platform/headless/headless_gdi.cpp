@@ -233,6 +233,8 @@ bool ScrollDC(Dc dc, int dy, const Rect& area) {
 // Drawing is recorded whole, clipped or not.
 void SetClipRects(Dc, const Rect*, int) {}
 
+bool RectVisible(Dc dc, const Rect&) { return dc != nullptr; }
+
 std::uint64_t GetPictureVersion(Dc dc) { return dc != nullptr ? g_pictureVersion : 0; }
 
 bool FillRect(Dc dc, const Rect& rect, Brush brush) {

@@ -115,29 +115,56 @@ void ShowChange(DcObject* dc, const QRect& area) {
 
 // Tells the window that part of its picture changed; inside a drawing
 // batch the parts are gathered and shown once when the batch ends.
-void Touched(DcObject* dc, const QRect& area) {
+void Show(DcObject* dc, const QRect& area) {
     if (dc->batchPainter != nullptr) {
         dc->batchTouched |= area;
-        dc->plain -= area;
         return;
     }
     ShowChange(dc, area);
 }
 
+// What the context knows of the plain part of its picture holds only for
+// the picture as the context last left it: anything drawn through another
+// context (or straight into the image) changes the picture's key.
+void ForgetPlainIfChanged(DcObject* dc, const QImage* image) {
+    if (dc->plainKey != image->cacheKey()) {
+        dc->plain.Forget();
+    }
+}
+
+void KeepPlain(DcObject* dc, const QImage* image) { dc->plainKey = image->cacheKey(); }
+
+// Shows `area` and takes it out of the plain part of the picture.
+void Touched(DcObject* dc, const QRect& area) {
+    dc->plain.Cover(area);
+    Show(dc, area);
+}
+
+// True when the clip leaves nothing of `bounds` to draw on.
+bool ClipMisses(const DcObject* dc, const QRect& bounds) {
+    return !dc->clip.isEmpty() && !dc->clip.intersects(bounds);
+}
+
 // The painter one primitive draws with: the batch's painter (its state saved
 // and restored around the primitive, so each primitive starts from a fresh
-// painter's state) or a painter of its own.
+// painter's state) or a painter of its own. `bounds`, when given, holds all
+// the primitive draws: the clip is cut to it, which mostly leaves a single
+// rectangle, far cheaper for the painter to clip to than a region.
 class DcPainter {
 public:
-    DcPainter(DcObject* dc, QImage* image) {
-        if (dc->batchPainter != nullptr && dc->batchImage == image) {
-            shared_ = dc->batchPainter.get();
-            shared_->save();
-        } else {
-            own_.begin(image);
-        }
+    // For a primitive that keeps to the clip by itself.
+    static constexpr struct Unclipped {
+    } kUnclipped{};
+    DcPainter(DcObject* dc, QImage* image, Unclipped) : dc_(dc), image_(image) { Begin(); }
+    DcPainter(DcObject* dc, QImage* image, const QRect& bounds = QRect()) : dc_(dc), image_(image) {
+        Begin();
         if (!dc->clip.isEmpty()) {
-            (**this).setClipRegion(dc->clip);
+            const QRegion clip = bounds.isNull() ? dc->clip : dc->clip.intersected(bounds);
+            if (clip.rectCount() == 1) {
+                (**this).setClipRect(clip.boundingRect());
+            } else {
+                (**this).setClipRegion(clip);
+            }
         }
     }
     ~DcPainter() {
@@ -146,6 +173,7 @@ public:
         } else {
             own_.end();
         }
+        KeepPlain(dc_, image_);
     }
     DcPainter(const DcPainter&) = delete;
     DcPainter& operator=(const DcPainter&) = delete;
@@ -153,6 +181,18 @@ public:
     QPainter* operator->() { return &**this; }
 
 private:
+    void Begin() {
+        ForgetPlainIfChanged(dc_, image_);
+        if (dc_->batchPainter != nullptr && dc_->batchImage == image_) {
+            shared_ = dc_->batchPainter.get();
+            shared_->save();
+        } else {
+            own_.begin(image_);
+        }
+    }
+
+    DcObject* dc_;
+    QImage* image_;
     QPainter* shared_ = nullptr;
     QPainter own_;
 };
@@ -286,13 +326,17 @@ void DrawRunAt(QPainter& p, FontObject* f, int x, int top, const QString& run) {
     DrawRun(p, f, x, top, run);
 }
 
+namespace {
+FontObject* g_stockFont = nullptr;  // made on first use
+}  // namespace
+
 FontObject* StockFont() {
-    static FontObject* font = [] {
+    if (g_stockFont == nullptr) {
         auto* f = new FontObject;
         SetupFont(f, LogFont{});
-        return f;
-    }();
-    return font;
+        g_stockFont = f;
+    }
+    return g_stockFont;
 }
 
 int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, int* fit) {
@@ -356,7 +400,8 @@ Font CreateFontIndirect(const LogFont& description) {
 }
 
 void DeleteFont(Font font) {
-    if (font != nullptr && font != qtb::StockFont()) {
+    // Never the stock font; asking for it here would make it only to compare.
+    if (font != nullptr && font != qtb::g_stockFont) {
         delete font;
     }
 }
@@ -498,11 +543,40 @@ QString DrawnBoxKey(const DcObject* dc, const TextBlock& block, const QRect& box
     return key;
 }
 
+// The part of a picture whose pixels are not `background`.
+QRect InkBounds(const QImage& picture, QRgb background) {
+    const int width = picture.width();
+    const int height = picture.height();
+    int top = height;
+    int bottom = -1;
+    int left = width;
+    int right = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        int x = 0;
+        while (x < width && line[x] == background) {
+            ++x;
+        }
+        if (x == width) {
+            continue;
+        }
+        int last = width - 1;
+        while (line[last] == background) {
+            --last;
+        }
+        top = std::min(top, y);
+        bottom = y;
+        left = std::min(left, x);
+        right = std::max(right, last);
+    }
+    return bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 // The box drawn once on its own picture (kept with the font), then copied.
 // Glyphs are placed at whole-pixel offsets from the box, so the copy has
 // exactly the pixels drawing in place would give.
-const QImage& DrawnBox(DcObject* dc, FontObject* f, const TextBlock& block, const QRect& box,
-                       std::uint32_t format) {
+const FontObject::DrawnBox& DrawnBox(DcObject* dc, FontObject* f, const TextBlock& block,
+                                     const QRect& box, std::uint32_t format) {
     const QString key = DrawnBoxKey(dc, block, box, format);
     auto found = f->drawnBoxes.constFind(key);
     if (found != f->drawnBoxes.constEnd()) {
@@ -512,15 +586,17 @@ const QImage& DrawnBox(DcObject* dc, FontObject* f, const TextBlock& block, cons
         f->drawnBoxes.clear();
         f->drawnBoxBytes = 0;
     }
-    QImage picture(box.size(), QImage::Format_RGB32);
-    picture.fill(dc->plainColour);
+    FontObject::DrawnBox drawn;
+    drawn.picture = QImage(box.size(), QImage::Format_RGB32);
+    drawn.picture.fill(dc->plainColour);
     {
-        QPainter p(&picture);
+        QPainter p(&drawn.picture);
         p.translate(-box.left(), -box.top());
         PaintTextBlock(p, dc, f, block, box, format);
     }
-    f->drawnBoxBytes += picture.sizeInBytes();
-    return *f->drawnBoxes.insert(key, picture);
+    drawn.ink = InkBounds(drawn.picture, dc->plainColour.rgb());
+    f->drawnBoxBytes += drawn.picture.sizeInBytes();
+    return *f->drawnBoxes.insert(key, drawn);
 }
 
 // Whether the part of `box` that drawing may change is all plain.
@@ -528,8 +604,15 @@ bool OnPlainBackground(const DcObject* dc, const QRect& box) {
     if (dc->batchPainter == nullptr || box.isEmpty()) {
         return false;
     }
-    const QRegion changed = dc->clip.isEmpty() ? QRegion(box) : dc->clip.intersected(box);
-    return (changed - dc->plain).isEmpty();
+    if (dc->clip.isEmpty()) {
+        return dc->plain.Holds(box);
+    }
+    for (const QRect& part : dc->clip) {
+        if (!dc->plain.Holds(part & box)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -559,20 +642,26 @@ int DrawText(Dc dc, const char16_t* text, int count, const Rect& rect, std::uint
     if (clipped && !dc->clip.isEmpty() && !dc->clip.intersects(box)) {
         return total;
     }
-    DcPainter painter(dc, image);
+    DcPainter painter(dc, image, clipped ? box : QRect());
     QPainter& p = *painter;
     if (clipped && OnPlainBackground(dc, box)) {
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(box.topLeft(), DrawnBox(dc, f, block, box, format));
-        Touched(dc, box);
+        // Outside its ink the stored box is the plain colour the picture
+        // already has there: only the ink is copied, and only it stops
+        // being plain.
+        const FontObject::DrawnBox& drawn = DrawnBox(dc, f, block, box, format);
+        if (!drawn.ink.isEmpty()) {
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(box.topLeft() + drawn.ink.topLeft(), drawn.picture, drawn.ink);
+            Touched(dc, drawn.ink.translated(box.topLeft()));
+        }
         return total;
     }
     QRect touched = PaintTextBlock(p, dc, f, block, box, format);
     if (clipped) {
         touched &= box;
-        dc->plain -= box;
+        dc->plain.Cover(box);
     } else {
-        dc->plain -= touched.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height);
+        dc->plain.Cover(touched.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height));
     }
     Touched(dc, touched.adjusted(-2, -2, 2, 2));
     return total;
@@ -596,7 +685,7 @@ bool ExtTextOut(Dc dc, int x, int y, const char16_t* text, int count) {
     }
     p.setPen(qtb::ToQColor(dc->textColour));
     DrawRun(p, f, x, y, qtb::ToQString(text, count));
-    dc->plain -= cell.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height);
+    dc->plain.Cover(cell.adjusted(-f->maxWidth, -f->height, f->maxWidth, f->height));
     Touched(dc, cell.adjusted(-2, -2, 2, 2));
     return true;
 }
@@ -645,10 +734,11 @@ void BeginDrawing(Dc dc) {
     if (image == nullptr || image->isNull()) {
         return;
     }
+    ForgetPlainIfChanged(dc, image);
     dc->batchPainter = std::make_unique<QPainter>(image);
     dc->batchImage = image;
     dc->batchTouched = QRect();
-    dc->plain = QRegion();
+    KeepPlain(dc, image);
 }
 
 void EndDrawing(Dc dc) {
@@ -658,8 +748,10 @@ void EndDrawing(Dc dc) {
     if (dc->batchPainter != nullptr) {
         dc->batchPainter->end();
         dc->batchPainter.reset();
+        if (dc->batchImage != nullptr) {
+            KeepPlain(dc, dc->batchImage);
+        }
         dc->batchImage = nullptr;
-        dc->plain = QRegion();
         const QRect touched = dc->batchTouched;
         dc->batchTouched = QRect();
         if (!touched.isEmpty()) {
@@ -685,23 +777,23 @@ bool ScrollDC(Dc dc, int dy, const Rect& area) {
         return false;
     }
     const QRect a = FromRect(area) & image->rect();
-    if (a.isEmpty() || dy == 0) {
+    const int rows = a.height() - std::abs(dy);
+    if (a.isEmpty() || dy == 0 || rows <= 0) {
         return true;
     }
-    const int rows = a.height() - std::abs(dy);
-    if (rows > 0) {
-        const qsizetype bytes = qsizetype(a.width()) * 4;  // 32-bit pixels
-        uchar* bits = image->bits();
-        const qsizetype stride = image->bytesPerLine();
-        auto row = [&](int y) { return bits + qsizetype(y) * stride + qsizetype(a.left()) * 4; };
-        if (dy < 0) {
-            for (int y = a.top(); y < a.top() + rows; ++y) std::memmove(row(y), row(y - dy), std::size_t(bytes));
-        } else {
-            for (int y = a.bottom(); y > a.bottom() - rows; --y) std::memmove(row(y), row(y - dy), std::size_t(bytes));
-        }
-    }
-    dc->plain = QRegion();
-    Touched(dc, a);
+    ForgetPlainIfChanged(dc, image);
+    // Only the pixels not plain before and after the move are copied.
+    uchar* bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
+    const int top = dy < 0 ? a.top() : a.top() + dy;
+    const QRect copied =
+        dc->plain.Move(top, top + rows, dy, a.left(), a.left() + a.width(), [&](int y, int from, int to) {
+            uchar* row = bits + qsizetype(y) * stride;  // 32-bit pixels; the source is another row
+            std::memcpy(row + qsizetype(from) * 4, row - qsizetype(dy) * stride + qsizetype(from) * 4,
+                        std::size_t(to - from) * 4);
+        });
+    KeepPlain(dc, image);
+    Show(dc, copied);
     return true;
 }
 
@@ -713,6 +805,10 @@ void SetClipRects(Dc dc, const Rect* rects, int count) {
     for (int i = 0; rects != nullptr && i < count; ++i) {
         dc->clip += FromRect(rects[i]);
     }
+}
+
+bool RectVisible(Dc dc, const Rect& rect) {
+    return dc != nullptr && !ClipMisses(dc, FromRect(rect));
 }
 
 std::uint64_t GetPictureVersion(Dc dc) {
@@ -750,18 +846,24 @@ bool FillRect(Dc dc, const Rect& rect, Brush brush) {
     if (brush->hollow || r.isEmpty()) {
         return true;
     }
-    DcPainter painter(dc, image);
+    if (ClipMisses(dc, r)) {
+        return true;
+    }
+    // The clipped fill is the fill of each rectangle the clip leaves, which
+    // spares the painter a clip region.
+    const QRegion filled = dc->clip.isEmpty() ? QRegion(r) : dc->clip.intersected(r);
+    DcPainter painter(dc, image, DcPainter::kUnclipped);
     QPainter& p = *painter;
-    p.fillRect(r, brush->colour);
-    Touched(dc, r);
-    if (dc->batchPainter != nullptr) {
-        const QRegion filled = dc->clip.isEmpty() ? QRegion(r) : dc->clip.intersected(r);
-        if (dc->plain.isEmpty() || dc->plainColour != brush->colour) {
-            dc->plain = filled;
-            dc->plainColour = brush->colour;
-        } else {
-            dc->plain += filled;
-        }
+    for (const QRect& part : filled) {
+        p.fillRect(part, brush->colour);
+    }
+    Show(dc, filled.boundingRect());
+    if (dc->plainColour != brush->colour) {
+        dc->plain.Forget();
+        dc->plainColour = brush->colour;
+    }
+    for (const QRect& part : filled) {
+        dc->plain.Fill(part);
     }
     return true;
 }
@@ -787,8 +889,14 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
     if (right - left < 1 || bottom - top < 1) {
         return true;
     }
+    const QRect bounds(left, top, right - left, bottom - top);
+    if (ClipMisses(dc, bounds)) {
+        return true;
+    }
     Brush brush = dc->brush != nullptr ? dc->brush : &g_stockBrushes[WHITE_BRUSH];
-    DcPainter painter(dc, image);
+    // The outline is drawn inside `bounds`; a pixel of room on each side
+    // keeps the cut clip from ever touching it.
+    DcPainter painter(dc, image, bounds.adjusted(-1, -1, 1, 1));
     QPainter& p = *painter;
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(dc->pen != nullptr ? dc->pen->colour : QColor(Qt::black), 0));
@@ -803,7 +911,7 @@ bool Shape(Dc dc, int left, int top, int right, int bottom, int rx, int ry) {
     } else {
         p.drawRoundedRect(outline, rx, ry);
     }
-    Touched(dc, QRect(left, top, right - left, bottom - top));
+    Touched(dc, bounds);
     return true;
 }
 

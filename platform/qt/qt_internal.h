@@ -25,6 +25,7 @@
 #include "platform/common/control_rules.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
+#include "platform/qt/plain_rows.h"
 #include "platform/templates.h"
 #include "platform/types.h"
 #include "platform/window.h"
@@ -74,7 +75,11 @@ struct FontObject {
     std::array<std::unique_ptr<Glyph[]>, 256> pages;
     // Text boxes already drawn on a plain background, by what decides their
     // pixels (text, box size, format, colours): a repaint copies them.
-    QHash<QString, QImage> drawnBoxes;
+    struct DrawnBox {
+        QImage picture;
+        QRect ink;  // the pixels that are not the background, in the picture
+    };
+    QHash<QString, DrawnBox> drawnBoxes;
     qsizetype drawnBoxBytes = 0;
 
     const Glyph& Lookup(char16_t c);
@@ -199,10 +204,12 @@ struct DcObject {
     std::unique_ptr<QPainter> batchPainter;
     QImage* batchImage = nullptr;
     QRect batchTouched;
-    // Within a batch: the part of the picture known to be one plain colour
-    // (filled and not drawn on since), where text boxes can be copied in.
-    QRegion plain;
+    // The part of the picture known to be one plain colour (filled and not
+    // drawn on since), where text boxes can be copied in and which a scroll
+    // need not move. It holds while the picture's key is `plainKey`.
+    qtb::PlainRows plain;
     QColor plainColour;
+    qint64 plainKey = 0;
     // Drawing is limited to this region when it is not empty.
     QRegion clip;
 

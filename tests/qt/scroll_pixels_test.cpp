@@ -1,12 +1,16 @@
 // A scroll that moves the pixels already drawn and paints only what changes
 // must give exactly the page a whole paint gives: scrolls up and down by a
 // few lines from every top line of a page with blank lines, rules, framed
-// links (one of them over two lines) and a back link.
+// links (one of them over two lines) and a back link. And ScrollDC, which
+// passes over the pixels it knows to be plain where they go and where they
+// come from, must move exactly what a copy of every row moves, whatever
+// drew on the picture in between.
 #include <gtest/gtest.h>
 
 #include <QImage>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +19,8 @@
 #include "platform/gdi.h"
 #include "platform/memory.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/window.h"
+#include "support.h"
 #include "view/article_view.h"
 
 namespace {
@@ -132,6 +138,84 @@ TEST_F(ScrollPixels, DrawingOverThePageMakesTheNextScrollPaintWhole) {
     view_->pagePicture = 0;
     PaintArticleView(view_, 1);
     EXPECT_EQ(scrolled, Box());
+}
+
+// What ScrollDC must give: every row of `area` that has a source inside it
+// takes the pixels of that source row.
+QImage RowsMoved(const QImage& before, int dy, const QRect& area) {
+    QImage after = before.copy();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int from = y - dy;
+        if (from < area.top() || from > area.bottom()) continue;
+        for (int x = area.left(); x <= area.right(); ++x) after.setPixel(x, y, before.pixel(x, from));
+    }
+    return after;
+}
+
+plat::LResult PlainProc(plat::Window w, std::uint32_t message, plat::WParam wParam, plat::LParam lParam) {
+    return plat::DefWindowProc(w, message, wParam, lParam);
+}
+
+TEST(ScrollDc, MovesWhatARowCopyMovesWhateverDrewInBetween) {
+    const std::u16string className = qt_test::UniqueClass(u"ScrollHost");
+    plat::WindowClass wc;
+    wc.proc = PlainProc;
+    wc.className = className.c_str();
+    ASSERT_TRUE(plat::RegisterClass(wc));
+    plat::Window window =
+        plat::CreateWindowEx(0, className.c_str(), u"Scroll", WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    plat::Dc page = plat::GetDC(window);
+    plat::Dc other = plat::GetDC(window);  // a second context on the same picture
+    plat::LogFont description;
+    description.height = 16;
+    std::u16string face(u"DejaVu Sans");
+    face.copy(description.faceName, face.size());
+    plat::Font font = plat::CreateFontIndirect(description);
+    plat::SelectFont(page, font);
+    plat::SelectFont(other, font);
+    const plat::Rect area{5, 10, 295, 190};
+    const QRect box(5, 10, 290, 180);
+    // The page: a white box with short and long lines of text in it, drawn
+    // in one batch, so that the context knows which parts stayed plain.
+    auto paint = [&] {
+        plat::BeginDrawing(page);
+        plat::FillRect(page, area, plat::GetStockBrush(WHITE_BRUSH));
+        for (int line = 0; line < 9; ++line) {
+            const std::u16string text = line % 3 == 1 ? u"short" : u"a longer line of words, " + std::u16string(line, u'x');
+            const int x = line % 2 == 0 ? 8 : 120;
+            plat::DrawText(page, text.data(), int(text.size()), plat::Rect{x, 12 + 20 * line, 290, 30 + 20 * line},
+                           DT_SINGLELINE | DT_NOPREFIX);
+        }
+        plat::EndDrawing(page);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> between = {
+        {"nothing", [] {}},
+        {"another context fills a plain part",
+         [&] { plat::FillRect(other, plat::Rect{200, 20, 260, 60}, plat::GetStockBrush(BLACK_BRUSH)); }},
+        {"another context writes in a plain part", [&] { plat::ExtTextOut(other, 220, 150, u"ink", 3); }},
+        {"the page's context writes outside a batch", [&] { plat::ExtTextOut(page, 200, 95, u"more", 4); }},
+        {"the page's context fills outside a batch",
+         [&] { plat::FillRect(page, plat::Rect{150, 110, 280, 130}, plat::GetStockBrush(GRAY_BRUSH)); }},
+    };
+    for (const auto& [what, draw] : between) {
+        for (int dy : {-20, 23, -7}) {
+            paint();
+            // A first move, so that the second starts from moved knowledge.
+            plat::ScrollDC(page, 13, area);
+            draw();
+            const QImage before = plat::qt::WindowImage(window).copy();
+            ASSERT_TRUE(plat::ScrollDC(page, dy, area));
+            const QImage expected = RowsMoved(before, dy, box);
+            EXPECT_EQ(qt_test::DifferentPixels(plat::qt::WindowImage(window), expected), 0) << what << ", dy " << dy;
+            EXPECT_GT(qt_test::DifferentPixels(before, expected), 100) << "the move changed the picture";
+        }
+    }
+    plat::ReleaseDC(window, other);
+    plat::ReleaseDC(window, page);
+    plat::DeleteFont(font);
+    plat::DestroyWindow(window);
+    qt_test::Drain();
 }
 
 }  // namespace

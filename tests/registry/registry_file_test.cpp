@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -161,6 +162,34 @@ TEST_F(RegistryStore, SaveMergesWithWhatTheFileHoldsNow) {
     EXPECT_NE(text.find("\"Unknown\"=hex(7):41,00,00,00"), std::string::npos);
     // One value per name, whatever the case it was written in.
     EXPECT_EQ(text.find("\"LESSON\""), std::string::npos);
+}
+
+// A save that would write the bytes the file already holds writes nothing;
+// one that changes a value, or the file's text, writes it whole.
+TEST_F(RegistryStore, ASaveThatChangesNothingLeavesTheFileAsItIs) {
+    Set(u"Software\\Quillmark\\Tovanel", u"Lesson", 7);
+    const std::string before = registry.Read();
+    struct stat first {};
+    ASSERT_EQ(::stat(registry.path().c_str(), &first), 0);
+    const long writes = plat::registry::testing::WriteCount();
+    Set(u"Software\\Quillmark\\Tovanel", u"Lesson", 7);
+    EXPECT_EQ(plat::registry::testing::WriteCount(), writes);
+    struct stat second {};
+    ASSERT_EQ(::stat(registry.path().c_str(), &second), 0);
+    EXPECT_EQ(second.st_ino, first.st_ino) << "the file was not replaced";
+    EXPECT_EQ(registry.Read(), before);
+
+    Set(u"Software\\Quillmark\\Tovanel", u"Lesson", 8);
+    EXPECT_EQ(plat::registry::testing::WriteCount(), writes + 1);
+    EXPECT_NE(registry.Read().find("\"Lesson\"=dword:00000008"), std::string::npos);
+
+    // The same value laid out otherwise (no blank line after the header):
+    // written again the program's way.
+    registry.Write("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
+                   "\"Lesson\"=dword:00000008\n");
+    Set(u"Software\\Quillmark\\Tovanel", u"Lesson", 8);
+    EXPECT_EQ(plat::registry::testing::WriteCount(), writes + 2);
+    EXPECT_EQ(registry.Read().rfind("Windows Registry Editor Version 5.00\n\n[", 0), 0u) << registry.Read();
 }
 
 TEST_F(RegistryStore, AnInterruptedSaveLeavesThePreviousFileWhole) {
