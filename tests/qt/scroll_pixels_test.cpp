@@ -182,7 +182,7 @@ TEST(ScrollDc, MovesWhatARowCopyMovesWhateverDrewInBetween) {
         plat::BeginDrawing(page);
         plat::FillRect(page, area, plat::GetStockBrush(WHITE_BRUSH));
         for (int line = 0; line < 9; ++line) {
-            const std::u16string text = line % 3 == 1 ? u"short" : u"a longer line of words, " + std::u16string(line, u'x');
+            const std::u16string text = line % 3 == 1 ? u"short" : u"a longer line of words, " + std::u16string(std::size_t(line), u'x');
             const int x = line % 2 == 0 ? 8 : 120;
             plat::DrawText(page, text.data(), int(text.size()), plat::Rect{x, 12 + 20 * line, 290, 30 + 20 * line},
                            DT_SINGLELINE | DT_NOPREFIX);
