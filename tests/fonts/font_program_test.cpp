@@ -2,24 +2,17 @@
 // for one, the Font command changes it on OK only, and the choice is kept.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "app/app_state.h"
-#include "app/startup.h"
 #include "fonts/font_dialog.h"
 #include "platform/dialog.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"
-#include "resources/book_resources.h"
-#include "resources/ui_resources.h"
-#include "support/temp_registry.h"
+#include "support/program_fixture.h"
 #include "view/article_view.h"
 
 namespace {
-
-using Step = std::function<void()>;
 
 void SelectItem(plat::Window dialog, int id, const std::u16string& text) {
     int count = int(plat::SendDlgItemMessage(dialog, id, LB_GETCOUNT, 0, 0));
@@ -34,23 +27,17 @@ void SelectItem(plat::Window dialog, int id, const std::u16string& text) {
     ADD_FAILURE() << "no such item";
 }
 
-class FontProgram : public ::testing::Test {
+// The whole program, with the font dialog answered by the test: it picks
+// `face` and `size` when they are set, then presses `answer`.
+class FontProgram : public Program {
 protected:
-    TempRegistry registry;
-    plat::Module module;
-    std::vector<Step> steps;
-    std::size_t next = 0;
     int fontDialogs = 0;
-    // What the font dialog does when it opens: pick a face and size, then
-    // OK or Cancel.
     std::u16string face;
     std::u16string size;
     int answer = IDCANCEL;
 
     void SetUp() override {
-        plat::headless::Reset();
-        plat::AddResourceTable(&module, UiResourceTable());
-        plat::AddResourceTable(&module, BookResourceTable());
+        Program::SetUp();
         plat::headless::SetDialogDriver([this](plat::Window dialog, std::uint16_t id) {
             if (id != kDialogFont) return;
             ++fontDialogs;
@@ -59,21 +46,7 @@ protected:
             plat::SendMessage(dialog, WM_COMMAND, plat::WParam(answer), 0);
         });
     }
-    void TearDown() override { plat::headless::Reset(); }
-
-    int Run() {
-        next = 0;
-        plat::headless::SetIdleHandler([this] {
-            if (next >= steps.size()) return false;
-            steps[next++]();
-            return true;
-        });
-        int code = TovanelMain(&module, u"", SW_SHOW);
-        EXPECT_EQ(next, steps.size()) << "the program ended before its script";
-        steps.clear();
-        return code;
-    }
-    void StoreFont(const std::string& name) {
+    void StoreFontOfSize16(const std::string& name) {
         registry.Write("Windows Registry Editor Version 5.00\n\n"
                        "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tovanel]\n"
                        "\"FontName\"=\"" + name + "\"\n\"FontSize\"=dword:00000010\n");
@@ -119,7 +92,7 @@ TEST_F(FontProgram, AFirstRunThatIsCancelledStillSetsUpTheViewAndAsksAgainNextTi
 }
 
 TEST_F(FontProgram, TheFontCommandChangesTheTextOnlyOnOk) {
-    StoreFont("Courier");
+    StoreFontOfSize16("Courier");
     steps = {
         [&] {
             EXPECT_EQ(fontDialogs, 0);

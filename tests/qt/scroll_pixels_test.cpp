@@ -9,7 +9,6 @@
 
 #include <QImage>
 
-#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -17,9 +16,9 @@
 
 #include "app/app_state.h"
 #include "platform/gdi.h"
-#include "platform/memory.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/window.h"
+#include "dejavu_view.h"
 #include "support.h"
 #include "view/article_view.h"
 
@@ -69,19 +68,10 @@ std::vector<std::uint8_t> MixedStream() {
 class ScrollPixels : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearAppState();
-        const char16_t face[] = u"DejaVu Sans";
-        std::memcpy(AppState.Font.FontName, face, sizeof face);
-        AppState.Font.FontSize = 16;
-        AppState.Font.FontAsciiBase = 1488;
         dc_ = plat::CreateImageDC(kBoxX * 2 + kBoxWidth, kBoxY * 2 + kBoxHeight);
-        const plat::Rect rect{kBoxX, kBoxY, kBoxX + kBoxWidth, kBoxY + kBoxHeight};
-        view_ = CreateArticleView(dc_, &rect, &AppState.Font, 100);
+        view_ = qt_test::LayOutDejaVuView(
+            dc_, plat::Rect{kBoxX, kBoxY, kBoxX + kBoxWidth, kBoxY + kBoxHeight}, MixedStream());
         ASSERT_NE(view_, nullptr);
-        const std::vector<std::uint8_t> bytes = MixedStream();
-        auto* text = static_cast<std::uint8_t*>(plat::Allocate(bytes.size()));
-        std::memcpy(text, bytes.data(), bytes.size());
-        ASSERT_EQ(LayoutArticle(view_, text, 1, std::uint32_t(bytes.size())), 0);
         ASSERT_GT(view_->maxTopLine, 20);
     }
     void TearDown() override {

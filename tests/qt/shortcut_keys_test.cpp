@@ -5,17 +5,16 @@
 
 #include <QTest>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/gdi.h"
-#include "platform/memory.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/window.h"
 #include "resources/ui_resources.h"
+#include "dejavu_view.h"
 #include "support.h"
 #include "view/article_view.h"
 
@@ -50,19 +49,9 @@ std::vector<std::uint8_t> LongStream() {
 class ShortcutKeys : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearAppState();
-        const char16_t face[] = u"DejaVu Sans";
-        std::memcpy(AppState.Font.FontName, face, sizeof face);
-        AppState.Font.FontSize = 16;
-        AppState.Font.FontAsciiBase = 1488;
         dc_ = plat::CreateImageDC(200, 200);
-        const plat::Rect rect{0, 0, 200, 200};
-        view_ = CreateArticleView(dc_, &rect, &AppState.Font, 100);
+        view_ = qt_test::LayOutDejaVuView(dc_, plat::Rect{0, 0, 200, 200}, LongStream());
         ASSERT_NE(view_, nullptr);
-        const std::vector<std::uint8_t> bytes = LongStream();
-        auto* text = static_cast<std::uint8_t*>(plat::Allocate(bytes.size()));
-        std::memcpy(text, bytes.data(), bytes.size());
-        ASSERT_EQ(LayoutArticle(view_, text, 1, std::uint32_t(bytes.size())), 0);
         ASSERT_GT(view_->maxTopLine, 40);
         view_->topLine = 20;
         PaintArticleView(view_, 1);
