@@ -31,8 +31,8 @@ void Prepare() {
     AppState.Font.FontAsciiBase = 1488;
     const std::uint16_t ids[3] = {kBitmapSectionClosed, kBitmapSectionOpen, kBitmapArticle};
     for (int i = 0; i < 3; ++i) AppState.OutlineBitmaps[i] = plat::LoadBitmap(&module, ids[i]);
-    for (LessonNumber lesson : {40, 5, 200, 131}) {
-        AppState.Lesson = lesson;
+    for (int lesson : {40, 5, 200, 131}) {
+        AppState.Lesson = LessonNumber(lesson);
         AddBookmark();
     }
     AppState.Lesson = 180;
