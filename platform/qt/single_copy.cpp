@@ -15,9 +15,6 @@
 // The answer is a 32-bit length and a qint64.
 #include <QApplication>
 #include <QDataStream>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QPointer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +24,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "platform/qt/local_socket.h"
 #include "platform/qt/qt_internal.h"
 #include "platform/qt/single_copy.h"
 #include "platform/registry.h"
@@ -41,12 +39,11 @@ enum Op : quint8 { OpFind = 1, OpSend = 2, OpPost = 3, OpRaise = 4, OpActive = 5
 constexpr int kConnectMs = 1000;
 constexpr int kAnswerMs = 5000;
 
-std::map<QString, QLocalServer*> g_servers;  // by socket name
-std::map<QString, std::unique_ptr<QLocalSocket>> g_connections;
+std::map<QString, std::unique_ptr<qtb::LocalServer>> g_servers;  // by socket name
+std::map<QString, std::unique_ptr<qtb::LocalConnection>> g_connections;
 // Proxies stand for windows of another process; they are never destroyed
 // as windows, so the table owns them for the life of the program.
 std::map<std::pair<QString, std::uint32_t>, std::unique_ptr<WindowObject>> g_proxies;
-std::map<QLocalSocket*, bool> g_busy;
 
 bool g_shareOffscreen = false;
 
@@ -161,76 +158,59 @@ qint64 Answer(const QByteArray& payload) {
     }
 }
 
-void Serve(QLocalSocket* socket) {
-    QPointer<QLocalSocket> guard(socket);
-    if (g_busy[socket]) {
-        return;  // a request of this socket is being answered further up
-    }
-    g_busy[socket] = true;
-    while (guard != nullptr && socket->bytesAvailable() >= 4) {
-        QByteArray head = socket->peek(4);
-        quint32 length = (quint32(quint8(head[0])) << 24) | (quint32(quint8(head[1])) << 16) |
-                         (quint32(quint8(head[2])) << 8) | quint32(quint8(head[3]));
+// Answers every whole request the connection has received.
+void Serve(qtb::LocalConnection* c) {
+    while (c->received.size() >= 4) {
+        const QByteArray& in = c->received;
+        quint32 length = (quint32(quint8(in[0])) << 24) | (quint32(quint8(in[1])) << 16) |
+                         (quint32(quint8(in[2])) << 8) | quint32(quint8(in[3]));
         if (length > 65536) {
-            socket->abort();
-            break;
+            c->Abort();
+            return;
         }
-        if (socket->bytesAvailable() < qint64(4 + length)) {
-            break;
+        if (c->received.size() < qsizetype(4 + length)) {
+            return;
         }
-        socket->read(4);
-        QByteArray payload = socket->read(length);
+        QByteArray payload = c->received.mid(4, qsizetype(length));
+        c->received.remove(0, qsizetype(4 + length));
         qint64 answer = Answer(payload);
-        if (guard == nullptr) {
-            break;
-        }
         QByteArray reply;
         QDataStream s(&reply, QIODevice::WriteOnly);
         s.setVersion(QDataStream::Qt_6_0);
         s << answer;
-        socket->write(Frame(reply));
-        socket->flush();
-    }
-    if (guard != nullptr) {
-        g_busy[socket] = false;
+        if (!c->WriteAll(Frame(reply), kAnswerMs)) {
+            c->Abort();
+            return;
+        }
     }
 }
 
-QLocalSocket* Connection(const QString& name) {
+qtb::LocalConnection* Connection(const QString& name) {
     auto it = g_connections.find(name);
-    if (it != g_connections.end() && it->second->state() == QLocalSocket::ConnectedState) {
+    if (it != g_connections.end()) {
         return it->second.get();
     }
-    auto socket = std::make_unique<QLocalSocket>();
-    socket->connectToServer(name);
-    if (!socket->waitForConnected(kConnectMs)) {
-        g_connections.erase(name);
+    std::unique_ptr<qtb::LocalConnection> connection = qtb::LocalConnection::Connect(name, kConnectMs);
+    if (connection == nullptr) {
         return nullptr;
     }
-    QLocalSocket* raw = socket.get();
-    g_connections[name] = std::move(socket);
+    qtb::LocalConnection* raw = connection.get();
+    g_connections[name] = std::move(connection);
     return raw;
 }
 
 bool Request(const QString& name, const QByteArray& payload, qint64* answer) {
-    QLocalSocket* socket = Connection(name);
-    if (socket == nullptr) {
+    qtb::LocalConnection* connection = Connection(name);
+    if (connection == nullptr) {
         return false;
     }
-    socket->write(Frame(payload));
-    if (!socket->waitForBytesWritten(kAnswerMs)) {
-        socket->abort();
+    char reply[12];  // the length, then the answer
+    if (!connection->WriteAll(Frame(payload), kAnswerMs) ||
+        !connection->ReadExactly(reply, sizeof reply, kAnswerMs)) {
+        g_connections.erase(name);  // broken or gone: a new connection next time
         return false;
     }
-    while (socket->bytesAvailable() < 12) {
-        if (!socket->waitForReadyRead(kAnswerMs)) {
-            socket->abort();
-            return false;
-        }
-    }
-    socket->read(4);
-    QByteArray body = socket->read(8);
-    QDataStream in(body);
+    QDataStream in(QByteArray(reply + 4, 8));
     in.setVersion(QDataStream::Qt_6_0);
     qint64 value = 0;
     in >> value;
@@ -333,34 +313,14 @@ void ListenForClass(const std::u16string& className) {
     }
     // A copy that answers owns the name; a socket nobody answers is left
     // over from a crash and goes.
-    {
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (probe.waitForConnected(200)) {
-            probe.abort();
-            return;
-        }
-    }
-    QLocalServer::removeServer(name);
-    auto* server = new QLocalServer(QCoreApplication::instance());
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(name)) {
-        delete server;
+    if (qtb::LocalConnection::Connect(name, 200) != nullptr) {
         return;
     }
-    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
-        while (QLocalSocket* socket = server->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { Serve(socket); });
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, [socket] {
-                g_busy.erase(socket);
-                socket->deleteLater();
-            });
-            if (socket->bytesAvailable() > 0) {
-                Serve(socket);
-            }
-        }
-    });
-    g_servers[name] = server;
+    qtb::LocalServer::Remove(name);
+    std::unique_ptr<qtb::LocalServer> server = qtb::LocalServer::Listen(name, Serve);
+    if (server != nullptr) {
+        g_servers[name] = std::move(server);
+    }
 }
 
 WindowObject* FindRemote(const char16_t* className, const char16_t* title) {
@@ -411,10 +371,6 @@ bool RemoteRaise(WindowObject* proxy) {
 }
 
 void ShutdownSingleCopy() {
-    for (auto& [name, server] : g_servers) {
-        server->close();
-        delete server;
-    }
     g_servers.clear();
     g_connections.clear();
 }

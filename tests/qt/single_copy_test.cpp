@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 
 #include <map>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/qt/local_socket.h"
 #include "platform/qt/single_copy.h"
 #include "platform/registry.h"
 #include "platform/unicode.h"
@@ -134,6 +139,60 @@ TEST(SingleCopy, OnlyACopyWithTheSameRegistryFileOnTheSameDisplayIsTheSameCopy) 
               0);
     qt_test::Drain();
     EXPECT_EQ(g_received.size(), 2u) << "only the copy that found it sent its two messages";
+    plat::DestroyWindow(window);
+}
+
+// The socket the running copy listens on, found by its name's beginning.
+QString SocketOf(const std::string& cls) {
+    QString lower = QString::fromStdString(cls).toLower();
+    const QString stem = QStringLiteral("tovanel-%1-%2-").arg(::getuid()).arg(lower);
+    const QStringList found = QDir(QDir::tempPath()).entryList({stem + QLatin1Char('*')}, QDir::System);
+    return found.size() == 1 ? found.first() : QString();
+}
+
+TEST(SingleCopy, TheSocketIsPrivateAndABrokenOrOversizedRequestOnlyEndsItsOwnConnection) {
+    g_received.clear();
+    std::string cls = ClassName("TovanelGuard");
+    plat::Window window = CreateRunningCopy(plat::Utf8ToUtf16(cls));
+    ASSERT_NE(window, nullptr);
+    const QString name = SocketOf(cls);
+    ASSERT_FALSE(name.isEmpty()) << "no socket for the running copy";
+    struct stat info {};
+    ASSERT_EQ(::stat(plat::qtb::LocalSocketPath(name).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 077, 0u) << "other users may not connect";
+
+    // A frame that announces more than any request may hold, one cut off
+    // in the middle, and one that is not a request at all.
+    auto oversized = plat::qtb::LocalConnection::Connect(name, 1000);
+    ASSERT_NE(oversized, nullptr);
+    ASSERT_TRUE(oversized->WriteAll(QByteArray("\x7f\xff\xff\xff", 4) + QByteArray(64, 'x'), 1000));
+    auto cut = plat::qtb::LocalConnection::Connect(name, 1000);
+    ASSERT_NE(cut, nullptr);
+    ASSERT_TRUE(cut->WriteAll(QByteArray("\0\0\0\x20\x02\0", 6), 1000));
+    cut.reset();
+    auto nonsense = plat::qtb::LocalConnection::Connect(name, 1000);
+    ASSERT_NE(nonsense, nullptr);
+    ASSERT_TRUE(nonsense->WriteAll(QByteArray("\0\0\0\x03\x63\x63\x63", 7), 1000));
+    char reply[12];
+    bool answered = false;
+    qt_test::RunLoopUntil([&] {
+        answered = answered || nonsense->ReadExactly(reply, sizeof reply, 0);
+        return answered;
+    });
+    ASSERT_TRUE(answered) << "an unknown request is answered with 0";
+    EXPECT_EQ(QByteArray(reply + 4, 8), QByteArray(8, '\0'));
+    bool dropped = false;
+    qt_test::RunLoopUntil([&] {
+        char byte;
+        dropped = dropped || (!oversized->ReadExactly(&byte, 1, 0) && !oversized->WriteAll("x", 0));
+        return dropped;
+    });
+    EXPECT_TRUE(dropped) << "the connection with the oversized frame was ended";
+
+    auto found = SecondCopy({QStringLiteral("find"), QString::fromStdString(cls), QStringLiteral("Tovanel")});
+    EXPECT_EQ(found["found"], 1) << "the running copy still answers";
+    EXPECT_EQ(found["send"], 1234);
     plat::DestroyWindow(window);
 }
 
