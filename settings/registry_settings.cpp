@@ -97,18 +97,20 @@ int WriteValue(const char16_t* valueName, std::uint32_t type, const std::uint8_t
     return ok ? 1 : 0;
 }
 
-void LoadOutlineBitmaps() {
-    for (int i = 0; i < 3; ++i) {
-        AppState.OutlineBitmaps[i] = plat::LoadBitmap(AppState.Instance, kOutlineBitmapIds[i]);
-    }
-}
-
 void DeleteOutlineBitmaps() {
     for (plat::Bitmap& bitmap : AppState.OutlineBitmaps) {
         if (bitmap != nullptr) {
             plat::DeleteBitmap(bitmap);
             bitmap = nullptr;
         }
+    }
+}
+
+// A second load (settings read again) replaces the bitmaps of the first.
+void LoadOutlineBitmaps() {
+    DeleteOutlineBitmaps();
+    for (int i = 0; i < 3; ++i) {
+        AppState.OutlineBitmaps[i] = plat::LoadBitmap(AppState.Instance, kOutlineBitmapIds[i]);
     }
 }
 

@@ -56,6 +56,12 @@ protected:
         AppState.Instance = &module;
     }
     void TearDown() override {
+        // Loaded settings own the outline bitmaps; the program frees them
+        // when it saves.
+        for (plat::Bitmap& bitmap : AppState.OutlineBitmaps) {
+            if (bitmap != nullptr) plat::DeleteBitmap(bitmap);
+            bitmap = nullptr;
+        }
         plat::testing::ResetAllocationFailure();
         plat::headless::Reset();
     }
