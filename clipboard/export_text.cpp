@@ -68,6 +68,11 @@ bool WriteRecordText(const std::uint8_t* stream, const LineRecordInfo& record, T
     if (text == nullptr) return false;
     const int converted = int(plat::U16Length(text));
     if (reversed) PutIntoReadingOrder(text, bytes, converted);
+    // The no-break spaces that keep a Latin run inside Hebrew on one line
+    // were spaces in the text as written, and are copied out as such.
+    for (int i = 0; i < converted; ++i) {
+        if (text[i] == u'\u00A0') text[i] = u' ';
+    }
     writer->Put(text, std::uint32_t(converted));
     return true;
 }

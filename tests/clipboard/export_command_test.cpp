@@ -47,10 +47,10 @@ TEST_F(ExportCommand, AppendingToAFileFollowsTheClipboardRules) {
     const std::string first = RunExport("124", &code);
     ASSERT_EQ(code, 0);
     EXPECT_EQ(first.substr(0, 180), kRtfHeader);
-    EXPECT_NE(RunExport("124 --text", &code).find("LIBERTY\u00A0BELL, \u05E9\u05E0\u05D5\u05E6\u05E7 "
+    EXPECT_NE(RunExport("124 --text", &code).find("LIBERTY BELL, \u05E9\u05E0\u05D5\u05E6\u05E7 "
                                                   "\u05D1\u05E9\u05E0\u05EA 1752"),
               std::string::npos)
-        << "reading order";
+        << "reading order, and plain spaces inside the Latin run";
     RunExport("124 --out " + file, &code);
     EXPECT_EQ(TempRegistry::ReadFile(file), first);
     RunExport("6 --append --out " + file, &code);

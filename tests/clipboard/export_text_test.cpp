@@ -127,7 +127,7 @@ TEST_F(ExportTextTest, TooSmallABufferIsReportedAndNotOverrun) {
 
 // Reading order: a reversed right-to-left line reads as it was written.
 // Latin words inside Hebrew are written here as the book compiler stores
-// them, joined by no-break spaces.
+// them, joined by no-break spaces; they are copied out with plain spaces.
 TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     const std::u16string lines[] = {
         u"\u05E9\u05E0\u05EA 1948 \u05D5\u05E2\u05D5\u05D3",
@@ -144,7 +144,11 @@ TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     AppState.Flags = AppFlags::Reverse;
     for (const std::u16string& line : lines) {
         const std::string stored = StoreRightToLeft(line);
-        EXPECT_EQ(plat::Utf16ToUtf8(Decode(Stream().Text(kRtl, 0, stored))), plat::Utf16ToUtf8(line + u"\r\n"));
+        std::u16string plain = line;
+        for (char16_t& c : plain) {
+            if (c == u'\u00A0') c = u' ';
+        }
+        EXPECT_EQ(plat::Utf16ToUtf8(Decode(Stream().Text(kRtl, 0, stored))), plat::Utf16ToUtf8(plain + u"\r\n"));
     }
 }
 
