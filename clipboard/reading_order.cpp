@@ -41,7 +41,7 @@ std::uint8_t ClassOf(std::uint8_t b) {
         case '.':
         case '/':
         case ':':
-        case 0xA0: return kCS;
+        case kNoBreakSpace: return kCS;
         default: return kON;
     }
 }

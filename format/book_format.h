@@ -214,6 +214,9 @@ constexpr std::uint8_t kFirstLetterCode = 0x61;
 constexpr int kLetterCount = 27;
 constexpr std::uint8_t kLastLetterCode = kFirstLetterCode + kLetterCount - 1;
 constexpr std::uint8_t kOpenBraceCode = 0x7E;
+// A space inside a left-to-right run of right-to-left text: the view never
+// breaks a line there and draws it as a space.
+constexpr std::uint8_t kNoBreakSpace = 0xA0;
 
 constexpr std::int32_t kLatinLetterBase = 97;
 constexpr std::int32_t kCodePageLetterBase = 224;

@@ -8,6 +8,7 @@
 #include "bookmarks/bookmarks.h"
 #include "bookmarks/menu_check.h"
 #include "calendar/weekly_schedule.h"
+#include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/window.h"
 #include "store/article_store.h"
@@ -17,10 +18,14 @@ namespace {
 
 constexpr std::uint16_t kNoHighlightStart = 0xFFFF;
 
+// Whether the pattern byte `p` stands for the text byte `b`: itself, and a
+// space also for the no-break space that joins the words of a Latin run.
+inline bool Same(std::uint8_t p, std::uint8_t b) { return p == b || (p == ' ' && b == kNoBreakSpace); }
+
 // The last index at or before `from` whose byte is `value`, or -1.
 long LastIndexOf(const std::uint8_t* base, long from, std::uint8_t value) {
     for (long i = from; i >= 0; --i) {
-        if (base[i] == value) {
+        if (Same(value, base[i])) {
             return i;
         }
     }
@@ -59,7 +64,7 @@ Candidate MatchEndingAt(const std::uint8_t* base, long e, const std::uint8_t* pa
             return Candidate::Miss;  // the record ran out before the pattern
         }
         const std::uint8_t p = pattern[j];
-        if (p == base[t] || p == kAnyByte) {
+        if (Same(p, base[t]) || p == kAnyByte) {
             continue;
         }
         if (p != kAnyRun) {
@@ -115,12 +120,16 @@ long LastPairIndex(const std::uint8_t* base, long from, std::uint8_t before, std
     return -1;
 }
 
-// The pattern's literal tail: from after its last wildcard to its end (the
-// last byte always counts as literal). Every hit ends with it.
+// The pattern's literal tail: from after its last wildcard or space (a
+// space stands for two bytes) to its end; the last byte always counts, but
+// a tail ending in a space is no more than that byte. Every hit ends with it.
 int LiteralTail(const std::uint8_t* pattern, int length) {
     int tail = length > 0 ? 1 : 0;
+    if (tail == 1 && pattern[length - 1] == ' ') {
+        return tail;
+    }
     while (tail < length && pattern[length - 1 - tail] != kAnyByte &&
-           pattern[length - 1 - tail] != kAnyRun) {
+           pattern[length - 1 - tail] != kAnyRun && pattern[length - 1 - tail] != ' ') {
         ++tail;
     }
     return tail;

@@ -1,7 +1,8 @@
 // Searching the whole book for a short pattern of stored bytes.
 //
 // A pattern holds up to 33 codes in the stored order of the article text:
-// letters 0x61..0x7B, the space, and two wildcards: "?" stands for any one
+// letters 0x61..0x7B, the space (which also finds the no-break space that
+// joins the words of a Latin run), and two wildcards: "?" stands for any one
 // byte, "*" for any run of bytes inside one record. A search continues from
 // what the reader looks at: the rest of the shown article, every other lesson
 // in turn (262 wraps to 1), then the shown article from its start. The first

@@ -45,6 +45,12 @@ TEST(MatchBackward, FollowsTheWildcardRules) {
         {"a?c", "a?c", 2, 3},            // text wildcards match themselves
         {"bc", "abc", -1, 0},            // the text runs out before the pattern
         {"ABC", "abc", -1, 0},           // bytes compare exactly
+        {"zNEW\xA0" "YORK", "W Y", 5, 3},  // a space finds the no-break space of a Latin run
+        {"NEW\xA0" "YORK", "EW YO", 5, 5},
+        {"PSALM\xA0" "23", "M 2", 6, 3},
+        {"ab\xA0", "b ", 2, 2},          // also as the last byte
+        {"a\xA0" "b c", "a b c", 4, 5},
+        {"a b", "a\xA0" "b", -1, 0},     // but a no-break space in a pattern is only itself
     };
     for (const MatchCase& c : cases) {
         const int n = int(std::strlen(c.text));

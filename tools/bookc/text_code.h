@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/book_format.h"
 #include "tools/bookc/diagnostics.h"
 
 namespace bookc {
@@ -34,8 +35,6 @@ std::vector<SourceChar> DecodeUtf8(std::string_view text, int firstColumn, const
                                    Diagnostics& diagnostics);
 
 enum class Direction { RightToLeft, LeftToRight };
-
-constexpr unsigned char kNoBreakSpace = 0xA0;
 
 // A left-to-right stretch inside right-to-left text. A line can still be
 // cut inside it where a word is wider than the line, or after a hyphen, and
