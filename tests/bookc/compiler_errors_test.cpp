@@ -233,6 +233,11 @@ TEST(CompilerIndex, EntriesAreCheckedWhereTheyStand) {
         EXPECT_FALSE(r.ok) << source;
         EXPECT_TRUE(Has(r.messages, message)) << source << "\n" << r.messages;
     }
+    // Text that is not UTF-8 is reported once, not also as missing.
+    const Result r = Index("+ \xff\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.diagnostics.ErrorCount(), 1) << r.messages;
+    EXPECT_FALSE(Has(r.messages, "needs text")) << r.messages;
 }
 
 TEST(CompilerIndex, SectionNumbersSkipThoseGivenAndTheBookmarks) {

@@ -200,7 +200,10 @@ bool ReadIndexLine(IndexReader& reader, const SourceSpot& spot, std::string_view
             return false;
         }
     }
+    // Text that was not UTF-8 has had its error; it is not also missing.
+    const int errorsBefore = reader.diagnostics.ErrorCount();
     const std::vector<SourceChar> chars = DecodeUtf8(line.substr(i), ColumnAt(line, i), spot, reader.diagnostics);
+    ok &= reader.diagnostics.ErrorCount() == errorsBefore;
     ok &= EncodeText(chars, Direction::RightToLeft, spot, reader.diagnostics, &entry->text);
     if (ok && entry->text.empty()) {
         reader.diagnostics.Error(spot, ColumnAt(line, markAt), "an index entry needs text");
