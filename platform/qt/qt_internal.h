@@ -72,6 +72,8 @@ struct FontObject {
     int maxWidth = 0;
     std::unique_ptr<QFontMetrics> metrics;
     std::vector<QRawFont> faces;
+    QRawFont ownFace;  // the font's own face, for the characters it has
+    bool ownFaceChecked = false;
     std::array<std::unique_ptr<Glyph[]>, 256> pages;
     // Text boxes already drawn on a plain background, by what decides their
     // pixels (text, box size, format, colours): a repaint copies them.

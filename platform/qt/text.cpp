@@ -8,6 +8,7 @@
 // Runs are placed by baseline.
 #include <QFontDatabase>
 #include <QGlyphRun>
+#include <QRawFont>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTextLayout>
@@ -164,6 +165,45 @@ FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
     return g;
 }
 
+// The glyph of a character the font's own face has, read from that face:
+// the same glyph and advance Qt would give, without Qt loading the font a
+// second time for the character's script (it shares a loaded font between
+// scripts only for fonts it counts as Latin ones). Marks are left to Qt,
+// which places them.
+bool OwnFaceGlyph(FontObject* f, char16_t c, FontObject::Glyph* g) {
+    if (!f->ownFaceChecked) {
+        f->ownFaceChecked = true;
+        f->ownFace = QRawFont::fromFont(f->font);
+    }
+    const QChar ch(c);
+    const QChar::Category category = ch.category();
+    if (!f->ownFace.isValid() || category == QChar::Mark_NonSpacing ||
+        category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing ||
+        ch.isSurrogate() || !f->ownFace.supportsCharacter(ch)) {
+        return false;
+    }
+    quint32 index = 0;
+    int count = 1;
+    if (!f->ownFace.glyphIndexesForChars(&ch, 1, &index, &count) || count != 1 || index == 0) {
+        return false;
+    }
+    QPointF advance;
+    if (!f->ownFace.advancesForGlyphIndexes(&index, &advance, 1)) {
+        return false;
+    }
+    auto it = std::find(f->faces.begin(), f->faces.end(), f->ownFace);
+    if (it == f->faces.end()) {
+        f->faces.push_back(f->ownFace);
+        it = f->faces.end() - 1;
+    }
+    g->face = std::int16_t(it - f->faces.begin());
+    g->index = index;
+    g->dx = 0;
+    g->dy = 0;
+    g->advance = qRound(advance.x());
+    return true;
+}
+
 }  // namespace
 
 const FontObject::Glyph& FontObject::Lookup(char16_t c) {
@@ -172,7 +212,7 @@ const FontObject::Glyph& FontObject::Lookup(char16_t c) {
         page = std::make_unique<Glyph[]>(256);
     }
     Glyph& g = page[c & 0xFF];
-    if (g.advance < 0) {
+    if (g.advance < 0 && !OwnFaceGlyph(this, c, &g)) {
         int advance = metrics->horizontalAdvance(QChar(c));
         g = LookUpGlyph(this, QString(QChar(c)));
         g.advance = advance;

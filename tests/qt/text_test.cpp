@@ -2,7 +2,9 @@
 // and measuring that agrees with where the glyphs are drawn.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <ostream>
@@ -10,6 +12,7 @@
 
 #include "platform/gdi.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_internal.h"
 #include "support.h"
 
 namespace {
@@ -128,6 +131,33 @@ TEST_P(TextContract, FitAndWidthsAgreeWithEachOther) {
         }
     }
     plat::DeleteImageDC(dc);
+}
+
+// Every character alone measures and draws as Qt itself shows it alone:
+// the backend's own glyph lookups change nothing of what Qt would draw.
+TEST_P(TextContract, EachCharacterMeasuresAndDrawsAsQtShowsIt) {
+    const QFont qfont = font->font;
+    std::u16string characters = u"\u00A0";
+    for (const std::u16string& run : kRuns) characters += run;
+    for (char16_t c : characters) {
+        const QChar ch(c);
+        Dc dc = NewImage();
+        ASSERT_TRUE(plat::ExtTextOut(dc, 10, 20, &c, 1));
+        QImage shown(900, 80, QImage::Format_RGB32);
+        shown.fill(Qt::white);
+        {
+            QPainter p(&shown);
+            p.setFont(qfont);
+            p.setPen(Qt::black);
+            p.drawText(QPointF(10, 20 + QFontMetrics(qfont, &shown).ascent()), QString(ch));
+        }
+        const std::u16string one(1, c);
+        EXPECT_EQ(Width(dc, one, 1), QFontMetrics(qfont, &shown).horizontalAdvance(ch)) << int(c);
+        if (ch.category() != QChar::Mark_NonSpacing) {  // Qt puts a lone mark on a dotted circle
+            EXPECT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), shown), 0) << int(c);
+        }
+        plat::DeleteImageDC(dc);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFonts, TextContract,
