@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "bookmarks/bookmarks.h"
 #include "app/startup.h"
 #include "platform/headless/headless.h"
 #include "platform/memory.h"
@@ -56,12 +57,13 @@ protected:
         AppState.Instance = &module;
     }
     void TearDown() override {
-        // Loaded settings own the outline bitmaps; the program frees them
-        // when it saves.
+        // Loaded settings own the outline bitmaps (the program frees them
+        // when it saves) and the bookmark list.
         for (plat::Bitmap& bitmap : AppState.OutlineBitmaps) {
             if (bitmap != nullptr) plat::DeleteBitmap(bitmap);
             bitmap = nullptr;
         }
+        FreeBookmarks();
         plat::testing::ResetAllocationFailure();
         plat::headless::Reset();
     }
