@@ -83,6 +83,125 @@ std::string StoredTextToReadingOrder(const std::uint8_t* bytes, std::size_t coun
     return ToUtf8(s);
 }
 
+namespace {
+
+// What the Describe functions return when the stream ends inside a record.
+constexpr std::size_t kCutShort = 0;
+
+// Where the record's NUL-terminated text starting at `begin` ends (its NUL,
+// or `length` when the stream ends first).
+std::size_t TextEnd(const std::uint8_t* text, std::size_t length, std::size_t begin) {
+    std::size_t end = begin;
+    while (end < length && text[end] != 0) {
+        ++end;
+    }
+    return end;
+}
+
+// The rest of a record's line from its text on; the position after the
+// record, or kCutShort (said on the line) when the stream ends inside it.
+std::size_t EndRecordLine(const std::uint8_t* text, std::size_t length, std::size_t begin,
+                          std::size_t end, bool rightToLeft, std::string& out) {
+    out += StoredTextToReadingOrder(text + begin, end - begin, rightToLeft);
+    if (end >= length) {
+        out += "  (cut by the end of the stream)\n";
+        return kCutShort;
+    }
+    out += '\n';
+    return end + 1;
+}
+
+// A link record at `pos`: its number, direction, alignment and caption.
+std::size_t DescribeLink(const std::uint8_t* text, std::size_t length, std::size_t pos,
+                         std::string& out) {
+    const std::uint8_t flags = text[pos];
+    std::uint32_t numberSize = 0;
+    const unsigned number = DecodeLinkNumber(text[pos + 2], pos + 3 < length ? text[pos + 3] : 0, &numberSize);
+    const std::size_t caption = pos + 2 + numberSize;
+    if (number == kBackLink) {
+        out += "back";
+    } else {
+        AppendFormat(out, number == 0 ? "link %u (ignored)" : "link %u", number);
+    }
+    const bool rtl = (flags & kRightToLeft) != 0;
+    out += rtl ? " rtl " : " ltr ";
+    out += AlignmentWord(flags);
+    if (flags & kBlankLineAfter) {
+        out += " blank";
+    }
+    out += ": ";
+    return EndRecordLine(text, length, caption, TextEnd(text, length, caption), rtl, out);
+}
+
+// A special record at `pos`: an empty line, a rule or a link.
+std::size_t DescribeSpecial(const std::uint8_t* text, std::size_t length, std::size_t pos,
+                            std::string& out) {
+    const std::uint8_t flags = text[pos];
+    const std::uint8_t layout = text[pos + 1];
+    if (layout != 0 && text[pos + 2] != 0) {
+        return DescribeLink(text, length, pos, out);
+    }
+    if (layout == 0) {
+        out += "empty";
+    } else {
+        if (layout <= kSeparatorPixelMax) {
+            AppendFormat(out, "rule %upx", layout);
+        } else {
+            AppendFormat(out, "rule %u%%", unsigned(layout - kSeparatorPixelMax) * 2);
+        }
+        out += ' ';
+        out += AlignmentWord(flags);
+    }
+    if (flags & kBlankLineAfter) {
+        out += " blank";
+    }
+    out += '\n';
+    return pos + 3;
+}
+
+// A text record at `pos`, the `record`th of the stream: title, subtitle or
+// text, with its style, layout and text in reading order.
+std::size_t DescribeText(const std::uint8_t* text, std::size_t length, std::size_t pos, int record,
+                         bool* hasTitle, std::string& out) {
+    const std::uint8_t flags = text[pos];
+    const std::uint8_t layout = text[pos + 1];
+    std::size_t begin = pos + 2;
+    const std::size_t end = TextEnd(text, length, begin);
+    const unsigned label = layout >> kLabelShift;
+    const bool continuation = label != 0 && record > 0 && begin < end && text[begin] == 0x20;
+    const std::uint8_t withoutDirection = std::uint8_t(flags & ~kRightToLeft);
+    if (record == 0 && withoutDirection == kTitleFlags) {
+        out += "title";
+        *hasTitle = true;
+    } else if (record == (*hasTitle ? 1 : 0) && withoutDirection == kSubtitleFlags) {
+        out += "subtitle";
+    } else {
+        out += "text";
+    }
+    const bool rtl = (flags & kRightToLeft) != 0;
+    out += rtl ? " rtl" : " ltr";
+    AppendStyle(out, flags & (kStyleMask | kStyleBold));
+    out += ' ';
+    out += AlignmentWord(flags);
+    if (layout & kIndentMask) {
+        AppendFormat(out, " indent=%u", unsigned(layout & kIndentMask));
+    }
+    if (label != 0) {
+        AppendFormat(out, " label=%u", label);
+    }
+    if (continuation) {
+        out += " cont";
+        ++begin;
+    }
+    if (flags & kBlankLineAfter) {
+        out += " blank";
+    }
+    out += ": ";
+    return EndRecordLine(text, length, begin, end, rtl, out);
+}
+
+}  // namespace
+
 std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) {
     std::string out;
     if (text == nullptr) {
@@ -97,106 +216,12 @@ std::string DescribeArticleStream(const std::uint8_t* text, std::size_t length) 
             AppendFormat(out, "%5u  %02X     (record cut by the end of the stream)\n", unsigned(pos), flags);
             return out;
         }
-        const std::uint8_t layout = text[pos + 1];
-        AppendFormat(out, "%5u  %02X %02X  ", unsigned(pos), flags, layout);
-        const bool rtl = (flags & kRightToLeft) != 0;
-        const char* direction = rtl ? "rtl" : "ltr";
-        std::size_t next;
-        if ((flags & kStyleMask) == kSpecialStyle) {
-            if (layout == 0) {
-                out += "empty";
-                next = pos + 3;
-            } else if (text[pos + 2] == 0) {
-                if (layout <= kSeparatorPixelMax) {
-                    AppendFormat(out, "rule %upx", layout);
-                } else {
-                    AppendFormat(out, "rule %u%%", unsigned(layout - kSeparatorPixelMax) * 2);
-                }
-                out += ' ';
-                out += AlignmentWord(flags);
-                next = pos + 3;
-            } else {
-                std::uint32_t numberSize = 0;
-                const unsigned number =
-                    DecodeLinkNumber(text[pos + 2], pos + 3 < length ? text[pos + 3] : 0, &numberSize);
-                const std::size_t caption = pos + 2 + numberSize;
-                std::size_t end = caption;
-                while (end < length && text[end] != 0) {
-                    ++end;
-                }
-                if (number == kBackLink) {
-                    out += "back";
-                } else {
-                    AppendFormat(out, number == 0 ? "link %u (ignored)" : "link %u", number);
-                }
-                out += ' ';
-                out += direction;
-                out += ' ';
-                out += AlignmentWord(flags);
-                if (flags & kBlankLineAfter) {
-                    out += " blank";
-                }
-                out += ": ";
-                out += StoredTextToReadingOrder(text + caption, end - caption, rtl);
-                if (end >= length) {
-                    out += "  (cut by the end of the stream)\n";
-                    return out;
-                }
-                next = end + 1;
-                out += '\n';
-                pos = next;
-                ++record;
-                continue;
-            }
-            if (flags & kBlankLineAfter) {
-                out += " blank";
-            }
-            out += '\n';
-        } else {
-            std::size_t begin = pos + 2;
-            std::size_t end = begin;
-            while (end < length && text[end] != 0) {
-                ++end;
-            }
-            const unsigned label = layout >> kLabelShift;
-            const bool continuation = label != 0 && record > 0 && begin < end && text[begin] == 0x20;
-            const std::uint8_t withoutDirection = std::uint8_t(flags & ~kRightToLeft);
-            if (record == 0 && withoutDirection == kTitleFlags) {
-                out += "title";
-                hasTitle = true;
-            } else if (record == (hasTitle ? 1 : 0) && withoutDirection == kSubtitleFlags) {
-                out += "subtitle";
-            } else {
-                out += "text";
-            }
-            out += ' ';
-            out += direction;
-            AppendStyle(out, flags & (kStyleMask | kStyleBold));
-            out += ' ';
-            out += AlignmentWord(flags);
-            if (layout & kIndentMask) {
-                AppendFormat(out, " indent=%u", unsigned(layout & kIndentMask));
-            }
-            if (label != 0) {
-                AppendFormat(out, " label=%u", label);
-            }
-            if (continuation) {
-                out += " cont";
-                ++begin;
-            }
-            if (flags & kBlankLineAfter) {
-                out += " blank";
-            }
-            out += ": ";
-            out += StoredTextToReadingOrder(text + begin, end - begin, rtl);
-            if (end >= length) {
-                out += "  (cut by the end of the stream)\n";
-                return out;
-            }
-            out += '\n';
-            next = end + 1;
+        AppendFormat(out, "%5u  %02X %02X  ", unsigned(pos), flags, text[pos + 1]);
+        pos = (flags & kStyleMask) == kSpecialStyle ? DescribeSpecial(text, length, pos, out)
+                                                    : DescribeText(text, length, pos, record, &hasTitle, out);
+        if (pos == kCutShort) {
+            return out;
         }
-        pos = next;
         ++record;
     }
     return out;
