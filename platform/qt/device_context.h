@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QRect>
 
+#include <utility>
+
 #include "platform/gdi.h"
 #include "platform/qt/qt_internal.h"
 
@@ -32,6 +34,13 @@ inline void KeepPlain(DcObject* dc, const QImage* image) { dc->plainKey = image-
 // True when the clip leaves nothing of `bounds` to draw on.
 inline bool ClipMisses(const DcObject* dc, const QRect& bounds) {
     return !dc->clip.isEmpty() && !dc->clip.intersects(bounds);
+}
+
+// Sets one of a context's values and returns the one it had; `none`
+// without a context.
+template <typename T>
+T ExchangeDcValue(DcObject* dc, T DcObject::*value, T next, T none = T{}) {
+    return dc != nullptr ? std::exchange(dc->*value, next) : none;
 }
 
 inline QRect FromRect(const Rect& r) {

@@ -326,14 +326,7 @@ void DeleteBrush(Brush brush) {
 
 Pen CreatePen(int, int, Colour colour) { return new PenObject{qtb::ToQColor(colour)}; }
 
-Pen SelectPen(Dc dc, Pen pen) {
-    if (dc == nullptr) {
-        return nullptr;
-    }
-    Pen previous = dc->pen;
-    dc->pen = pen;
-    return previous;
-}
+Pen SelectPen(Dc dc, Pen pen) { return qtb::ExchangeDcValue(dc, &DcObject::pen, pen); }
 
 void DeletePen(Pen pen) { delete pen; }
 

@@ -299,14 +299,7 @@ void DeleteFont(Font font) {
     }
 }
 
-Font SelectFont(Dc dc, Font font) {
-    if (dc == nullptr) {
-        return nullptr;
-    }
-    Font previous = dc->font;
-    dc->font = font;
-    return previous;
-}
+Font SelectFont(Dc dc, Font font) { return qtb::ExchangeDcValue(dc, &DcObject::font, font); }
 
 bool GetFontDescription(Font font, LogFont* description) {
     if (font == nullptr || description == nullptr) {
@@ -584,23 +577,13 @@ bool ExtTextOut(Dc dc, int x, int y, const char16_t* text, int count) {
 }
 
 Colour SetTextColor(Dc dc, Colour colour) {
-    if (dc == nullptr) {
-        return 0;
-    }
-    Colour previous = dc->textColour;
-    dc->textColour = colour;
-    return previous;
+    return qtb::ExchangeDcValue(dc, &DcObject::textColour, colour);
 }
 
 Colour GetTextColor(Dc dc) { return dc != nullptr ? dc->textColour : 0; }
 
 Colour SetBkColor(Dc dc, Colour colour) {
-    if (dc == nullptr) {
-        return 0;
-    }
-    Colour previous = dc->backColour;
-    dc->backColour = colour;
-    return previous;
+    return qtb::ExchangeDcValue(dc, &DcObject::backColour, colour);
 }
 
 Colour GetBkColor(Dc dc) { return dc != nullptr ? dc->backColour : 0; }
