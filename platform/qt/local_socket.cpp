@@ -36,6 +36,15 @@ bool Address(const std::string& path, sockaddr_un* address) {
 
 int NewSocket() { return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
 
+// Whether the process at the other end runs as this user: requests may
+// send the reader commands, and a socket of another user's at our name
+// must not receive ours.
+bool PeerIsThisUser(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
+
 // Waits up to `timeoutMs` for `events` on `fd`.
 bool Wait(int fd, short events, int timeoutMs) {
     pollfd entry{fd, events, 0};
@@ -82,7 +91,7 @@ std::unique_ptr<LocalConnection> LocalConnection::Connect(const QString& name, i
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-            return connection;
+            return PeerIsThisUser(fd) ? std::move(connection) : nullptr;
         }
         if (errno == EINTR) {
             continue;
@@ -92,7 +101,7 @@ std::unique_ptr<LocalConnection> LocalConnection::Connect(const QString& name, i
             socklen_t size = sizeof error;
             const bool done = Wait(fd, POLLOUT, timeoutMs) &&
                               ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-            if (!done) {
+            if (!done || !PeerIsThisUser(fd)) {
                 return nullptr;
             }
             return connection;
@@ -227,6 +236,10 @@ void LocalServer::Accept() {
                 continue;
             }
             return;  // nothing more waiting (or a failed accept, nothing to do)
+        }
+        if (!PeerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
         }
         auto connection = std::make_unique<LocalConnection>(fd);
         LocalConnection* c = connection.get();
