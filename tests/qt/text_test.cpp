@@ -135,13 +135,15 @@ TEST_P(TextContract, FitAndWidthsAgreeWithEachOther) {
 
 // Every character alone measures and draws as Qt itself shows it alone:
 // the backend's own glyph lookups change nothing of what Qt would draw.
-TEST_P(TextContract, EachCharacterMeasuresAndDrawsAsQtShowsIt) {
+void ExpectCharactersAsQtShowsThem(plat::Font font) {
     const QFont qfont = font->font;
     std::u16string characters = u"\u00A0";
     for (const std::u16string& run : kRuns) characters += run;
     for (char16_t c : characters) {
         const QChar ch(c);
-        Dc dc = NewImage();
+        Dc dc = plat::CreateImageDC(900, 80);
+        plat::SelectFont(dc, font);
+        plat::SetBkMode(dc, TRANSPARENT);
         ASSERT_TRUE(plat::ExtTextOut(dc, 10, 20, &c, 1));
         QImage shown(900, 80, QImage::Format_RGB32);
         shown.fill(Qt::white);
@@ -151,13 +153,24 @@ TEST_P(TextContract, EachCharacterMeasuresAndDrawsAsQtShowsIt) {
             p.setPen(Qt::black);
             p.drawText(QPointF(10, 20 + QFontMetrics(qfont, &shown).ascent()), QString(ch));
         }
-        const std::u16string one(1, c);
-        EXPECT_EQ(Width(dc, one, 1), QFontMetrics(qfont, &shown).horizontalAdvance(ch)) << int(c);
+        plat::Size size;
+        EXPECT_TRUE(plat::GetTextExtentPoint(dc, &c, 1, &size));
+        EXPECT_EQ(size.cx, QFontMetrics(qfont, &shown).horizontalAdvance(ch)) << int(c);
         if (ch.category() != QChar::Mark_NonSpacing) {  // Qt puts a lone mark on a dotted circle
             EXPECT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), shown), 0) << int(c);
         }
         plat::DeleteImageDC(dc);
     }
+}
+
+TEST_P(TextContract, EachCharacterMeasuresAndDrawsAsQtShowsIt) { ExpectCharactersAsQtShowsThem(font); }
+
+// A family that is not installed: Qt stands other fonts in for it, perhaps
+// different ones for Latin and for Hebrew text.
+TEST(TextOfAMissingFamily, EachCharacterMeasuresAndDrawsAsQtShowsIt) {
+    plat::Font font = MakeFont(FontCase{u"No Such Family Here", 18, 400});
+    ExpectCharactersAsQtShowsThem(font);
+    plat::DeleteFont(font);
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFonts, TextContract,
