@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QSet>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTextLayout>
@@ -604,11 +605,21 @@ void EnumFontFamilies(Dc, FontFamilyCallback callback, void* context) {
     }
     const QStringList hebrew = QFontDatabase::families(QFontDatabase::Hebrew);
     const QStringList all = QFontDatabase::families();
+    // Qt lists a family that two makers provide once per maker, as
+    // "Keter YG [YG  ]"; it is offered once, by its own name, which picks
+    // one of them.
+    QSet<QString> offered;
     for (const QString& family : all) {
         if (QFontDatabase::isPrivateFamily(family)) {
             continue;
         }
-        std::u16string name = qtb::ToU16(family);
+        const qsizetype maker = family.indexOf(QLatin1String(" ["));
+        const QString plain = maker > 0 && family.endsWith(QLatin1Char(']')) ? family.left(maker) : family;
+        if (offered.contains(plain)) {
+            continue;
+        }
+        offered.insert(plain);
+        std::u16string name = qtb::ToU16(plain);
         std::uint8_t charSet = hebrew.contains(family) ? HEBREW_CHARSET : ANSI_CHARSET;
         if (!callback(name.c_str(), charSet, context)) {
             return;

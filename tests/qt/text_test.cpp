@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/gdi.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_internal.h"
+#include "platform/unicode.h"
 #include "support.h"
 
 namespace {
@@ -292,10 +294,12 @@ TEST(FontFamilies, HebrewFamiliesCarryTheHebrewCharacterSet) {
     struct Seen {
         int david = -1;
         int count = 0;
+        std::vector<std::u16string> faces;
     } seen;
     plat::EnumFontFamilies(nullptr, [](const char16_t* face, std::uint8_t charSet, void* context) {
         auto* s = static_cast<Seen*>(context);
         ++s->count;
+        s->faces.emplace_back(face);
         if (std::u16string(face) == u"David CLM") {
             s->david = charSet;
         }
@@ -303,6 +307,13 @@ TEST(FontFamilies, HebrewFamiliesCarryTheHebrewCharacterSet) {
     }, &seen);
     EXPECT_EQ(seen.david, HEBREW_CHARSET);
     EXPECT_GT(seen.count, 2);
+    // Each face once, by its name alone (culmus's Keter YG comes from two
+    // makers, which Qt tells apart with a "[maker]" suffix).
+    std::sort(seen.faces.begin(), seen.faces.end());
+    EXPECT_EQ(std::adjacent_find(seen.faces.begin(), seen.faces.end()), seen.faces.end());
+    for (const std::u16string& face : seen.faces) {
+        EXPECT_EQ(face.find(u'['), std::u16string::npos) << plat::Utf16ToUtf8(face);
+    }
 
     int calls = 0;
     plat::EnumFontFamilies(nullptr, [](const char16_t*, std::uint8_t, void* context) {
