@@ -316,6 +316,9 @@ protected:
 std::uint32_t VirtualKey(int qtKey);
 
 // Fonts and drawing helpers shared with dialogs and bars.
+// Fonts are measured against this image so that measuring and drawing use
+// the same device.
+const QImage& MeasuringImage();
 FontObject* StockFont();
 // Width of `count` characters; with maxExtent >= 0, *fit gets how many
 // leading characters fit in it.

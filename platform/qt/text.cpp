@@ -1,5 +1,6 @@
-// Fonts and text on Qt: choosing and measuring fonts, drawing runs, and
-// DrawText with its cache of boxes drawn once per font.
+// Fonts and text on Qt: choosing fonts, drawing runs, and DrawText with its
+// cache of boxes drawn once per font. Glyph lookup and measuring are in
+// glyphs.cpp.
 //
 // Runs are drawn in exactly the given order: the backend places every glyph
 // itself, at the sum of the whole-pixel advances before it, and Qt never
@@ -8,11 +9,9 @@
 // Runs are placed by baseline.
 #include <QFontDatabase>
 #include <QGlyphRun>
-#include <QRawFont>
 #include <QSet>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -32,16 +31,6 @@ using qtb::Target;
 using qtb::Touched;
 
 constexpr int kDefaultFontHeight = 16;
-
-// Fonts are measured against an image so that measuring and drawing use the
-// same device.
-const QImage& ReferenceImage() {
-    static QImage image(1, 1, QImage::Format_RGB32);
-    return image;
-}
-
-bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 void SetupFont(FontObject* f, const LogFont& d) {
     f->description = d;
@@ -63,7 +52,7 @@ void SetupFont(FontObject* f, const LogFont& d) {
     // A character on its own, as it is looked up, needs no shaping.
     font.setStyleStrategy(QFont::PreferNoShaping);
     f->font = font;
-    f->metrics = std::make_unique<QFontMetrics>(font, &ReferenceImage());
+    f->metrics = std::make_unique<QFontMetrics>(font, &qtb::MeasuringImage());
     f->ascent = f->metrics->ascent();
     f->descent = f->metrics->descent();
     f->height = f->metrics->height();
@@ -98,7 +87,7 @@ void DrawRun(QPainter& p, FontObject* f, int x, int top, const QString& run) {
     int pen = 0;
     for (int i = 0; i < count; ++i) {
         FontObject::Glyph g;
-        if (IsHigh(text[i]) && i + 1 < count && IsLow(text[i + 1])) {
+        if (QChar::isHighSurrogate(text[i]) && i + 1 < count && QChar::isLowSurrogate(text[i + 1])) {
             g = f->PairGlyph(text[i], text[i + 1]);
             ++i;
         } else {
@@ -130,105 +119,6 @@ int RunWidth(FontObject* f, const QString& run) {
 
 // ---- fonts ---------------------------------------------------------------
 
-namespace {
-
-// The glyph Qt chooses for one character (or a surrogate pair) on its own,
-// with the font it falls back to when this one lacks the character.
-FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
-    FontObject::Glyph g;
-    QTextLayout layout(text, f->font, &ReferenceImage());
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid()) {
-        return g;
-    }
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        if (run.glyphIndexes().isEmpty()) {
-            continue;
-        }
-        QRawFont raw = run.rawFont();
-        auto it = std::find(f->faces.begin(), f->faces.end(), raw);
-        if (it == f->faces.end()) {
-            f->faces.push_back(raw);
-            it = f->faces.end() - 1;
-        }
-        g.face = std::int16_t(it - f->faces.begin());
-        g.index = run.glyphIndexes().first();
-        QPointF at = run.positions().first();
-        g.dx = float(at.x() - line.x());
-        g.dy = float(at.y() - (line.y() + line.ascent()));
-        break;
-    }
-    return g;
-}
-
-// The glyph of a character the font's own face has, read from that face:
-// the same glyph and advance Qt would give, without Qt loading the font a
-// second time for the character's script (it shares a loaded font between
-// scripts only for fonts it counts as Latin ones). Marks are left to Qt,
-// which places them.
-bool OwnFaceGlyph(FontObject* f, char16_t c, FontObject::Glyph* g) {
-    if (!f->ownFaceChecked) {
-        f->ownFaceChecked = true;
-        f->ownFace = QRawFont::fromFont(f->font);
-    }
-    const QChar ch(c);
-    const QChar::Category category = ch.category();
-    if (!f->ownFace.isValid() || category == QChar::Mark_NonSpacing ||
-        category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing ||
-        ch.isSurrogate() || !f->ownFace.supportsCharacter(ch)) {
-        return false;
-    }
-    quint32 index = 0;
-    int count = 1;
-    if (!f->ownFace.glyphIndexesForChars(&ch, 1, &index, &count) || count != 1 || index == 0) {
-        return false;
-    }
-    QPointF advance;
-    if (!f->ownFace.advancesForGlyphIndexes(&index, &advance, 1)) {
-        return false;
-    }
-    auto it = std::find(f->faces.begin(), f->faces.end(), f->ownFace);
-    if (it == f->faces.end()) {
-        f->faces.push_back(f->ownFace);
-        it = f->faces.end() - 1;
-    }
-    g->face = std::int16_t(it - f->faces.begin());
-    g->index = index;
-    g->dx = 0;
-    g->dy = 0;
-    g->advance = qRound(advance.x());
-    return true;
-}
-
-}  // namespace
-
-const FontObject::Glyph& FontObject::Lookup(char16_t c) {
-    auto& page = pages[c >> 8];
-    if (!page) {
-        page = std::make_unique<Glyph[]>(256);
-    }
-    Glyph& g = page[c & 0xFF];
-    if (g.advance < 0 && !OwnFaceGlyph(this, c, &g)) {
-        int advance = metrics->horizontalAdvance(QChar(c));
-        g = LookUpGlyph(this, QString(QChar(c)));
-        g.advance = advance;
-    }
-    return g;
-}
-
-FontObject::Glyph FontObject::PairGlyph(char16_t high, char16_t low) {
-    QChar pair[2] = {QChar(high), QChar(low)};
-    QString text(pair, 2);
-    Glyph g = LookUpGlyph(this, text);
-    g.advance = metrics->horizontalAdvance(text);
-    return g;
-}
-
 namespace qtb {
 
 std::unique_ptr<FontObject> MakeFont(const LogFont& description) {
@@ -253,37 +143,6 @@ FontObject* StockFont() {
     }
     return g_stockFont;
 }
-
-int MeasureRun(FontObject* f, const char16_t* text, int count, int maxExtent, int* fit) {
-    int width = 0;
-    int fitted = 0;
-    bool fitting = maxExtent >= 0;
-    for (int i = 0; i < count; ++i) {
-        char16_t c = text[i];
-        int step;
-        int units = 1;
-        if (IsHigh(c) && i + 1 < count && IsLow(text[i + 1])) {
-            step = f->PairGlyph(c, text[i + 1]).advance;
-            units = 2;
-        } else {
-            step = f->Advance(c);
-        }
-        width += step;
-        if (fitting) {
-            if (width <= maxExtent) {
-                fitted += units;
-            } else {
-                fitting = false;
-            }
-        }
-        i += units - 1;
-    }
-    if (fit != nullptr) {
-        *fit = fitted;
-    }
-    return width;
-}
-
 
 }  // namespace qtb
 
