@@ -27,6 +27,17 @@ const QImage& MeasuringImage() {
 
 namespace {
 
+// The index of `face` among the faces the font's glyphs come from, added
+// when it is new.
+std::int16_t FaceIndex(FontObject* f, const QRawFont& face) {
+    auto it = std::find(f->faces.begin(), f->faces.end(), face);
+    if (it == f->faces.end()) {
+        f->faces.push_back(face);
+        it = f->faces.end() - 1;
+    }
+    return std::int16_t(it - f->faces.begin());
+}
+
 // The glyph Qt chooses for one character (or a surrogate pair) on its own,
 // with the font it falls back to when this one lacks the character.
 FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
@@ -45,13 +56,7 @@ FontObject::Glyph LookUpGlyph(FontObject* f, const QString& text) {
         if (run.glyphIndexes().isEmpty()) {
             continue;
         }
-        QRawFont raw = run.rawFont();
-        auto it = std::find(f->faces.begin(), f->faces.end(), raw);
-        if (it == f->faces.end()) {
-            f->faces.push_back(raw);
-            it = f->faces.end() - 1;
-        }
-        g.face = std::int16_t(it - f->faces.begin());
+        g.face = FaceIndex(f, run.rawFont());
         g.index = run.glyphIndexes().first();
         QPointF at = run.positions().first();
         g.dx = float(at.x() - line.x());
@@ -87,12 +92,7 @@ bool OwnFaceGlyph(FontObject* f, char16_t c, FontObject::Glyph* g) {
     if (!f->ownFace.advancesForGlyphIndexes(&index, &advance, 1)) {
         return false;
     }
-    auto it = std::find(f->faces.begin(), f->faces.end(), f->ownFace);
-    if (it == f->faces.end()) {
-        f->faces.push_back(f->ownFace);
-        it = f->faces.end() - 1;
-    }
-    g->face = std::int16_t(it - f->faces.begin());
+    g->face = FaceIndex(f, f->ownFace);
     g->index = index;
     g->dx = 0;
     g->dy = 0;

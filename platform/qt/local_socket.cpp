@@ -213,8 +213,6 @@ std::unique_ptr<LocalServer> LocalServer::Listen(const QString& name, Readable r
     return std::unique_ptr<LocalServer>(new LocalServer(fd, path, std::move(readable)));
 }
 
-void LocalServer::Remove(const QString& name) { ::unlink(LocalSocketPath(name).c_str()); }
-
 LocalServer::LocalServer(int fd, std::string path, Readable readable)
     : fd_(fd), path_(std::move(path)), readable_(std::move(readable)),
       notifier_(new QSocketNotifier(qintptr(fd), QSocketNotifier::Read)) {

@@ -53,7 +53,8 @@ private:
     QSocketNotifier* notifier_ = nullptr;  // server side only; owned through Qt
 };
 
-// Listens on the socket of `name`, open to this user only. `readable` is
+// Listens on the socket of `name`, open to this user only; a socket file
+// left there by a copy that is gone is replaced. `readable` is
 // called (from the event loop) whenever a connection has something new or
 // was closed by its peer; it may run the loop again inside.
 class LocalServer {
@@ -62,8 +63,6 @@ public:
     // Null when the socket could not be made (a path too long, a folder not
     // writable).
     static std::unique_ptr<LocalServer> Listen(const QString& name, Readable readable);
-    // Removes a socket file left behind by a copy that is gone.
-    static void Remove(const QString& name);
     ~LocalServer();
     LocalServer(const LocalServer&) = delete;
     LocalServer& operator=(const LocalServer&) = delete;

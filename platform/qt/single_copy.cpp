@@ -312,11 +312,10 @@ void ListenForClass(const std::u16string& className) {
         return;
     }
     // A copy that answers owns the name; a socket nobody answers is left
-    // over from a crash and goes.
+    // over from a crash, and the new socket takes its place.
     if (qtb::LocalConnection::Connect(name, 200) != nullptr) {
         return;
     }
-    qtb::LocalServer::Remove(name);
     std::unique_ptr<qtb::LocalServer> server = qtb::LocalServer::Listen(name, Serve);
     if (server != nullptr) {
         g_servers[name] = std::move(server);
