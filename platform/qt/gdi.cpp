@@ -30,15 +30,36 @@ QImage& ScreenImage() {
     return image;
 }
 
+// The widget that shows a window context's picture; null for other
+// contexts and for a window that is gone.
+QWidget* ShownBy(DcObject* dc) {
+    if (dc->kind != DcObject::WindowDc || !qtb::IsLive(dc->window)) {
+        return nullptr;
+    }
+    WindowObject* w = dc->window;
+    return w->client != nullptr ? static_cast<QWidget*>(w->client) : w->widget.data();
+}
+
 // Shows a changed part of a window's picture.
 void ShowChange(DcObject* dc, const QRect& area) {
-    if (dc->kind == DcObject::WindowDc && qtb::IsLive(dc->window)) {
-        WindowObject* w = dc->window;
-        QWidget* shown = w->client != nullptr ? static_cast<QWidget*>(w->client) : w->widget.data();
-        if (shown != nullptr) {
-            shown->update(area);
-        }
+    if (QWidget* shown = ShownBy(dc)) {
+        shown->update(area);
     }
+}
+
+// What lets a context's picture scroll without moving its pixels; none for
+// bitmaps and the screen.
+qtb::PictureRing* RingOf(DcObject* dc) {
+    switch (dc->kind) {
+    case DcObject::WindowDc:
+        return qtb::IsLive(dc->window) ? &dc->window->imageRing : nullptr;
+    case DcObject::ImageDc:
+        return &dc->ownRing;
+    case DcObject::MemoryDc:
+    case DcObject::ScreenDc:
+        break;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -181,16 +202,25 @@ bool ScrollDC(Dc dc, int dy, const Rect& area) {
         return true;
     }
     ForgetPlainIfChanged(dc, image);
-    // Only the pixels not plain before and after the move are copied.
-    uchar* bits = image->bits();
-    const qsizetype stride = image->bytesPerLine();
     const int top = dy < 0 ? a.top() : a.top() + dy;
-    const QRect copied =
-        dc->plain.Move(top, top + rows, dy, a.left(), a.left() + a.width(), [&](int y, int from, int to) {
+    const int left = a.left();
+    const int right = a.left() + a.width();
+    QRect copied;
+    qtb::PictureRing* ring = RingOf(dc);
+    if (ring != nullptr && ring->Scroll(*image, a, dy)) {
+        // Nothing was copied but what stays in place; what changed to the
+        // eye is what a copy would have copied.
+        copied = dc->plain.Move(top, top + rows, dy, left, right, [](int, int, int) {});
+    } else {
+        // Only the pixels not plain before and after the move are copied.
+        uchar* bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        copied = dc->plain.Move(top, top + rows, dy, left, right, [&](int y, int from, int to) {
             uchar* row = bits + qsizetype(y) * stride;  // 32-bit pixels; the source is another row
             std::memcpy(row + qsizetype(from) * 4, row - qsizetype(dy) * stride + qsizetype(from) * 4,
                         std::size_t(to - from) * 4);
         });
+    }
     KeepPlain(dc, image);
     Show(dc, copied);
     return true;

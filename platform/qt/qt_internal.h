@@ -25,6 +25,7 @@
 #include "platform/common/control_rules.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
+#include "platform/qt/picture_ring.h"
 #include "platform/qt/plain_rows.h"
 #include "platform/templates.h"
 #include "platform/types.h"
@@ -168,8 +169,10 @@ struct WindowObject {
     QScrollBar* scroll = nullptr;
     QPointer<QWidget> widget;
 
-    // The client area's pixels (for an owner-drawn button: the button's).
+    // The client area's pixels (for an owner-drawn button: the button's),
+    // and what lets them scroll without moving.
     QImage image;
+    qtb::PictureRing imageRing;
     bool invalid = false;
     bool erasePending = false;
     QRect invalidRect;
@@ -193,6 +196,7 @@ struct DcObject {
     WindowObject* window = nullptr;
     BitmapObject* bitmap = nullptr;  // memory DC: the selected bitmap
     QImage own;                      // image DC: its picture
+    qtb::PictureRing ownRing;        // image DC: what lets it scroll without moving
     Font font = nullptr;
     Colour textColour = 0x000000;
     Colour backColour = 0xFFFFFF;

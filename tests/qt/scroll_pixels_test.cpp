@@ -104,10 +104,6 @@ TEST_F(ScrollPixels, MovedPagesMatchWholePaints) {
             const auto hits = Hits();
             view_->pagePicture = 0;  // force a whole paint of the same page
             PaintArticleView(view_, 1);
-            if (moved != Box()) {
-                moved.save("/tmp/x/moved.png");
-                Box().save("/tmp/x/whole.png");
-            }
             ASSERT_EQ(moved, Box()) << "top " << top << " delta " << delta;
             ASSERT_EQ(painted, view_->linesPainted);
             ASSERT_EQ(hits, Hits());
@@ -206,6 +202,85 @@ TEST(ScrollDc, MovesWhatARowCopyMovesWhateverDrewInBetween) {
     plat::DeleteFont(font);
     plat::DestroyWindow(window);
     qt_test::Drain();
+}
+
+// A picture of many colours: rectangles in five shades and a few colours.
+void PaintPatches(plat::Dc dc, int width, int height, std::mt19937& random) {
+    std::vector<plat::Brush> brushes;
+    for (int b = WHITE_BRUSH; b <= BLACK_BRUSH; ++b) brushes.push_back(plat::GetStockBrush(b));
+    for (plat::Colour c : {0x0000FFu, 0x00FF00u, 0xFF0000u}) brushes.push_back(plat::CreateSolidBrush(c));
+    plat::FillRect(dc, plat::Rect{0, 0, width, height}, brushes[0]);
+    for (int i = 0; i < 300; ++i) {
+        const int x = int(random() % unsigned(width)), y = int(random() % unsigned(height));
+        plat::FillRect(dc, plat::Rect{x, y, x + 1 + int(random() % 60), y + 1 + int(random() % 9)},
+                       brushes[random() % brushes.size()]);
+    }
+    for (std::size_t b = 5; b < brushes.size(); ++b) plat::DeleteBrush(brushes[b]);
+}
+
+TEST(ScrollDc, LongScrollsOneWayMoveWhatARowCopyMoves) {
+    // Far more than the picture's height in each direction, by steps of
+    // several sizes, in an area with rows and columns outside it on every
+    // side, and in one as wide as the picture.
+    constexpr int kWidth = 120, kHeight = 90;
+    plat::Dc dc = plat::CreateImageDC(kWidth, kHeight);
+    std::mt19937 random(11);
+    PaintPatches(dc, kWidth, kHeight, random);
+    const std::vector<std::pair<plat::Rect, QRect>> areas = {
+        {plat::Rect{7, 5, 101, 83}, QRect(7, 5, 94, 78)},
+        {plat::Rect{-4, 0, kWidth + 4, kHeight}, QRect(0, 0, kWidth, kHeight)},
+    };
+    int moves = 0;
+    for (const auto& [area, box] : areas) {
+        for (int dy : {-1, -7, 3, 11, -44, 45, -13}) {
+            for (int step = 0; step < 3 * kHeight / std::abs(dy) + 2; ++step) {
+                const QImage before = plat::qt::DcImage(dc).copy();
+                ASSERT_TRUE(plat::ScrollDC(dc, dy, area));
+                ASSERT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), RowsMoved(before, dy, box)), 0)
+                    << "dy " << dy << ", step " << step;
+                if (step % 5 == 4) {
+                    // New ink now and then, so that what moves keeps changing.
+                    PaintPatches(dc, kWidth, kHeight, random);
+                }
+                ++moves;
+            }
+        }
+    }
+    EXPECT_GT(moves, 200);
+    plat::DeleteImageDC(dc);
+}
+
+TEST(ScrollDc, LeavesCopiesOfThePictureAndBatchesAlone) {
+    constexpr int kWidth = 80, kHeight = 60;
+    plat::Dc dc = plat::CreateImageDC(kWidth, kHeight);
+    std::mt19937 random(3);
+    PaintPatches(dc, kWidth, kHeight, random);
+    const plat::Rect area{0, 4, kWidth, 56};
+    const QRect box(0, 4, kWidth, 52);
+    for (int dy : {5, -9, 29, -29}) {
+        // A copy taken of the picture keeps what it showed, scroll after scroll.
+        const QImage held = plat::qt::DcImage(dc);
+        const QImage expectedHeld = held.copy();
+        for (int i = 0; i < 4; ++i) {
+            const QImage before = plat::qt::DcImage(dc).copy();
+            ASSERT_TRUE(plat::ScrollDC(dc, dy, area));
+            ASSERT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), RowsMoved(before, dy, box)), 0) << dy;
+        }
+        EXPECT_EQ(qt_test::DifferentPixels(held, expectedHeld), 0) << dy;
+        // A scroll inside a drawing batch, between two of its fills.
+        plat::BeginDrawing(dc);
+        plat::FillRect(dc, plat::Rect{10, 10, 30, 20}, plat::GetStockBrush(BLACK_BRUSH));
+        const QImage before = plat::qt::DcImage(dc).copy();
+        ASSERT_TRUE(plat::ScrollDC(dc, dy, area));
+        QImage expected = RowsMoved(before, dy, box);
+        plat::FillRect(dc, plat::Rect{40, 30, 50, 50}, plat::GetStockBrush(GRAY_BRUSH));
+        plat::EndDrawing(dc);
+        for (int y = 30; y < 50; ++y) {
+            for (int x = 40; x < 50; ++x) expected.setPixel(x, y, qRgb(128, 128, 128));
+        }
+        EXPECT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), expected), 0) << dy;
+    }
+    plat::DeleteImageDC(dc);
 }
 
 }  // namespace
