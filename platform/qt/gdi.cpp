@@ -62,6 +62,20 @@ qtb::PictureRing* RingOf(DcObject* dc) {
     return nullptr;
 }
 
+// Shows a scroll of part of a window's picture: Qt moves what it shows of
+// the area the same way (where the platform can, without drawing it again)
+// and draws the rows it uncovers from the picture. Not while a drawing
+// batch is open on the picture: what the batch drew is not shown yet, so
+// what Qt shows is not the picture as it was. False when not shown so.
+bool ShowScroll(DcObject* dc, const QImage& image, const QRect& area, int dy) {
+    QWidget* shown = !image.paintingActive() ? ShownBy(dc) : nullptr;
+    if (shown == nullptr) {
+        return false;
+    }
+    shown->scroll(0, dy, area);
+    return true;
+}
+
 }  // namespace
 
 namespace qtb {
@@ -222,7 +236,9 @@ bool ScrollDC(Dc dc, int dy, const Rect& area) {
         });
     }
     KeepPlain(dc, image);
-    Show(dc, copied);
+    if (!ShowScroll(dc, *image, a, dy)) {
+        Show(dc, copied);
+    }
     return true;
 }
 

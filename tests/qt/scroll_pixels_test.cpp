@@ -7,7 +7,12 @@
 // drew on the picture in between.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <random>
@@ -281,6 +286,71 @@ TEST(ScrollDc, LeavesCopiesOfThePictureAndBatchesAlone) {
         EXPECT_EQ(qt_test::DifferentPixels(plat::qt::DcImage(dc), expected), 0) << dy;
     }
     plat::DeleteImageDC(dc);
+}
+
+// What the window shows on the screen (the offscreen platform's screen
+// reads it from the window's backing store) is the client's picture, also
+// after scrolls that Qt shows by moving what it already showed.
+TEST(ScrollDc, TheScreenShowsTheScrolledPicture) {
+    const std::u16string className = qt_test::UniqueClass(u"ScrollShown");
+    plat::WindowClass wc;
+    wc.proc = PlainProc;
+    wc.className = className.c_str();
+    ASSERT_TRUE(plat::RegisterClass(wc));
+    plat::Window window =
+        plat::CreateWindowEx(0, className.c_str(), u"Scroll", WS_VISIBLE, 0, 0, 320, 280, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    plat::ShowWindow(window, SW_SHOW);
+    qt_test::Drain();
+    plat::Dc dc = plat::GetDC(window);
+    ArticleView* view = qt_test::LayOutDejaVuView(
+        dc, plat::Rect{kBoxX, kBoxY, kBoxX + kBoxWidth, kBoxY + kBoxHeight}, MixedStream());
+    ASSERT_NE(view, nullptr);
+    QWidget* client = plat::qt::ClientOf(window);
+    ASSERT_NE(client, nullptr);
+    auto screen = [&] {
+        const QPoint at = client->mapTo(client->window(), QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(client->window()->winId(), at.x(), at.y(), client->width(), client->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    ASSERT_TRUE(qt_test::RunLoopUntil([&] {
+        const QWindow* shown = client->window()->windowHandle();
+        return shown != nullptr && shown->isExposed();
+    }));
+    qt_test::Drain();
+    // Qt shows changes a moment later: each picture is waited for. When a
+    // scroll is shown wrong, no later change puts it right.
+    auto screenShowsPicture = [&] {
+        return qt_test::RunLoopUntil(
+            [&] { return qt_test::DifferentPixels(screen(), plat::qt::WindowImage(window)) == 0; }, 2000);
+    };
+    PaintArticleView(view, 1);
+    ASSERT_TRUE(screenShowsPicture());
+    int compared = 0;
+    for (int delta : {1, 1, 1, 2, 1, 3, -1, -2, -1, 4, -4, -1, -1}) {
+        for (int repeat = 0; repeat < 4; ++repeat) {
+            const std::uint16_t before = view->topLine;
+            ScrollArticleView(view, delta, 1, 1);
+            if (view->topLine == before) continue;
+            ASSERT_TRUE(screenShowsPicture()) << "delta " << delta << " to line " << view->topLine;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 30);
+    // A scroll while another context has a drawing batch open on the picture.
+    plat::Dc other = plat::GetDC(window);
+    plat::BeginDrawing(other);
+    plat::FillRect(other, plat::Rect{40, 60, 140, 90}, plat::GetStockBrush(BLACK_BRUSH));
+    ASSERT_TRUE(plat::ScrollDC(dc, -17, plat::Rect{0, 0, 320, 200}));
+    plat::EndDrawing(other);
+    plat::ReleaseDC(window, other);
+    EXPECT_TRUE(screenShowsPicture());
+    DestroyArticleView(view, 1);
+    plat::ReleaseDC(window, dc);
+    plat::DestroyWindow(window);
+    qt_test::Drain();
 }
 
 }  // namespace
