@@ -1,7 +1,11 @@
 // The vertical scroll bar of a top-level window: Qt's slider actions become
 // WM_VSCROLL messages, and the bar shows the range, page and position the
 // program set.
+#include <QApplication>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -9,9 +13,52 @@
 #include "platform/window.h"
 
 namespace plat {
+namespace {
+
+// The application's style, with a tall scroll bar painted band by band.
+// Qt's raster engine hands a fill of 96 rows or more to its thread pool in
+// pieces and waits for them all; for a bar a few pixels wide that costs far
+// more than the fill (some forty hand-overs and waits each time a bar as
+// tall as a window is painted, the most the reader waited for at start).
+// Each band of fewer rows is drawn whole into a picture of its own, which
+// keeps every fill on this thread (a clip would not do: the style sets
+// clips of its own), and the pictures are then put in place.
+class BandedScrollBarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        constexpr int kBandRows = 64;  // below Qt's 96
+        const QRect area = option != nullptr ? option->rect : QRect();
+        if (control != CC_ScrollBar || painter == nullptr || area.height() <= kBandRows ||
+            !painter->transform().isIdentity() || painter->device() == nullptr ||
+            painter->device()->devicePixelRatio() != 1) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        QImage band(area.width(), kBandRows, QImage::Format_ARGB32_Premultiplied);
+        for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+            band.fill(Qt::transparent);
+            {
+                QPainter p(&band);
+                p.translate(-area.left(), -top);
+                QProxyStyle::drawComplexControl(control, option, &p, widget);
+            }
+            painter->drawImage(QPoint(area.left(), top), band, QRect(0, 0, area.width(), std::min(kBandRows, area.bottom() + 1 - top)));
+        }
+    }
+};
+
+}  // namespace
 
 void qtb::SetupScrollBar(WindowObject* w) {
     auto* sb = new QScrollBar(Qt::Vertical, w->frame);
+    // A style of the same kind as the application's, owned by the bar.
+    const QString styleName = QApplication::style() != nullptr ? QApplication::style()->name() : QString();
+    auto* style = styleName.isEmpty() ? new BandedScrollBarStyle() : new BandedScrollBarStyle(styleName);
+    style->setParent(sb);
+    sb->setStyle(style);
     sb->setFocusPolicy(Qt::NoFocus);
     sb->setRange(0, 0);
     sb->setPageStep(1);

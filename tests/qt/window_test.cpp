@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -235,6 +236,37 @@ TEST_F(WindowTest, PaintComesWhenTheQueueIsEmptyAndOnlyWhileInvalid) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), WM_ERASEBKGND), seen.end());
     qt_test::RunLoopUntil([] { return false; }, 100);
     EXPECT_EQ(paints(), 2);
+}
+
+// The window's scroll bar looks exactly as it does in the application's
+// own style, however tall, at any position, enabled or not.
+TEST_F(WindowTest, ScrollBarLooksAsInTheApplicationsStyle) {
+    ASSERT_NE(Create(WS_VISIBLE | WS_VSCROLL), nullptr);
+    QScrollBar* bar = plat::qt::ScrollBarOf(window);
+    ASSERT_NE(bar, nullptr);
+    QStyle* own = bar->style();
+    ASSERT_NE(own, QApplication::style());
+    int compared = 0;
+    for (int height : {40, 95, 96, 150, 333, 700}) {
+        for (int pos : {0, 17, 50}) {
+            for (bool enabled : {true, false}) {
+                bar->resize(bar->width(), height);
+                bar->setRange(0, 50);
+                bar->setPageStep(9);
+                bar->setValue(pos);
+                bar->setEnabled(enabled);
+                const QImage shown = bar->grab().toImage();
+                bar->setStyle(QApplication::style());
+                const QImage expected = bar->grab().toImage();
+                bar->setStyle(own);
+                ASSERT_EQ(shown.height(), height);
+                ASSERT_EQ(qt_test::DifferentPixels(shown, expected), 0)
+                    << height << " high, at " << pos << (enabled ? "" : ", disabled");
+                ++compared;
+            }
+        }
+    }
+    EXPECT_EQ(compared, 36);
 }
 
 TEST_F(WindowTest, ScrollBarActionsBecomeScrollMessagesWithoutFeedback) {
