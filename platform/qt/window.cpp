@@ -7,6 +7,7 @@
 // messages in widgets.cpp; the queue and the loop are in message_loop.cpp.
 #include <QApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -462,6 +463,25 @@ Window GetParent(Window w) {
     return w->parent;
 }
 
+// What a top-level window shows. Without a display that is the window's
+// backing store, which the offscreen screen hands back as it is, once what
+// is waiting to be painted there has been painted; with a display (where
+// the screen may show other windows over it) the window is drawn again.
+static QPixmap ShownPicture(QWidget* target) {
+    if (target->isWindow() && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        const QWindow* handle = target->windowHandle();
+        QScreen* screen = target->screen();
+        if (handle != nullptr && handle->isExposed() && screen != nullptr) {
+            QCoreApplication::sendPostedEvents(target, QEvent::UpdateRequest);
+            QPixmap shown = screen->grabWindow(target->winId(), 0, 0, target->width(), target->height());
+            if (shown.deviceIndependentSize().toSize() == target->size()) {
+                return shown;
+            }
+        }
+    }
+    return target->grab();
+}
+
 bool SaveWindowImage(Window w, const char* pngPath) {
     QWidget* target = OuterWidget(w);
     if (target == nullptr || pngPath == nullptr) {
@@ -470,7 +490,7 @@ bool SaveWindowImage(Window w, const char* pngPath) {
     // Light compression: the picture is written on every start without a
     // display, where the strongest compression took half the start's time.
     constexpr int kFastPngQuality = 80;
-    return target->grab().save(QString::fromLocal8Bit(pngPath), "PNG", kFastPngQuality);
+    return ShownPicture(target).save(QString::fromLocal8Bit(pngPath), "PNG", kFastPngQuality);
 }
 
 void SetDefaultWindowSize(int width, int height) {
