@@ -147,14 +147,20 @@ plat::LResult PlainProc(plat::Window w, std::uint32_t message, plat::WParam wPar
     return plat::DefWindowProc(w, message, wParam, lParam);
 }
 
-TEST(ScrollDc, MovesWhatARowCopyMovesWhateverDrewInBetween) {
-    const std::u16string className = qt_test::UniqueClass(u"ScrollHost");
+// A window of a class of its own that leaves everything to the defaults;
+// null when it could not be made.
+plat::Window PlainWindow(const char16_t* name, int width, int height) {
+    const std::u16string className = qt_test::UniqueClass(name);
     plat::WindowClass wc;
     wc.proc = PlainProc;
     wc.className = className.c_str();
-    ASSERT_TRUE(plat::RegisterClass(wc));
-    plat::Window window =
-        plat::CreateWindowEx(0, className.c_str(), u"Scroll", WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr);
+    if (!plat::RegisterClass(wc)) return nullptr;
+    return plat::CreateWindowEx(0, className.c_str(), u"Scroll", WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                                nullptr);
+}
+
+TEST(ScrollDc, MovesWhatARowCopyMovesWhateverDrewInBetween) {
+    plat::Window window = PlainWindow(u"ScrollHost", 300, 200);
     ASSERT_NE(window, nullptr);
     plat::Dc page = plat::GetDC(window);
     plat::Dc other = plat::GetDC(window);  // a second context on the same picture
@@ -292,13 +298,7 @@ TEST(ScrollDc, LeavesCopiesOfThePictureAndBatchesAlone) {
 // reads it from the window's backing store) is the client's picture, also
 // after scrolls that Qt shows by moving what it already showed.
 TEST(ScrollDc, TheScreenShowsTheScrolledPicture) {
-    const std::u16string className = qt_test::UniqueClass(u"ScrollShown");
-    plat::WindowClass wc;
-    wc.proc = PlainProc;
-    wc.className = className.c_str();
-    ASSERT_TRUE(plat::RegisterClass(wc));
-    plat::Window window =
-        plat::CreateWindowEx(0, className.c_str(), u"Scroll", WS_VISIBLE, 0, 0, 320, 280, nullptr, nullptr, nullptr);
+    plat::Window window = PlainWindow(u"ScrollShown", 320, 280);
     ASSERT_NE(window, nullptr);
     plat::ShowWindow(window, SW_SHOW);
     qt_test::Drain();
