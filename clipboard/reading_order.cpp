@@ -327,3 +327,28 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
     plat::Free(marks);
     return result;
 }
+
+int PutIntoStoredOrder(const std::uint8_t* reading, int count, std::uint8_t* stored) {
+    if (count <= 0) return 0;
+    // The line reversed, brackets mirrored ...
+    for (int i = 0; i < count; ++i) stored[count - 1 - i] = MirroredByte(reading[i]);
+    auto* marks = static_cast<std::uint8_t*>(plat::Allocate(std::size_t(count)));
+    if (marks == nullptr) return -2;
+    ResolveRuns(reading, count, marks, kAllRules);
+    // ... except each left-to-right run, which keeps its order and its
+    // brackets; a space inside one is joined, as the book compiler joins it.
+    for (int a = 0; a < count;) {
+        if (marks[a] == 0) {
+            ++a;
+            continue;
+        }
+        int b = a;
+        while (b < count && marks[b] != 0) ++b;
+        for (int k = a; k < b; ++k) {
+            stored[count - b + (k - a)] = reading[k] == ' ' ? kNoBreakSpace : reading[k];
+        }
+        a = b;
+    }
+    plat::Free(marks);
+    return 0;
+}

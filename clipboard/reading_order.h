@@ -32,3 +32,9 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count);
 // run, else 0. Returns 0, or -2 when working memory could not be had (the
 // marks are then a first guess from the visual order alone).
 int MarkLeftToRightRuns(const std::uint8_t* stored, int count, std::uint8_t* marks);
+
+// The other way: `reading` (a right-to-left line in reading order, in the
+// book's letter code) as the book compiler stores it, into `stored`
+// (`count` bytes; not `reading`). Returns 0, or -2 when working memory
+// could not be had (the line is then simply reversed, brackets exchanged).
+int PutIntoStoredOrder(const std::uint8_t* reading, int count, std::uint8_t* stored);

@@ -178,6 +178,30 @@ TEST_F(ExportTextTest, RandomMixedLinesRoundTrip) {
     }
 }
 
+// Lines made of random Hebrew, Latin, numbers, punctuation and brackets,
+// given in reading order, are stored as the book compiler stores them.
+TEST_F(ExportTextTest, RandomMixedLinesAreStoredAsTheCompilerStoresThem) {
+    const std::u16string words[] = {u"\u05D0\u05D1", u"\u05D2\u05D3\u05D4", u"ABC", u"NEW YORK", u"12",
+                                    u"3.14", u"10:30", u"1948-1952", u"50%", u"$5", u"PSALM 23", u"\u05D5-12"};
+    const std::u16string around[] = {u"", u"", u"()", u"\"\"", u"[]", u",", u".", u":", u"?", u"<>"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string line;
+        for (int n = 1 + int(random() % 7); n > 0; --n) {
+            const std::u16string& w = words[random() % std::size(words)];
+            const std::u16string& a = around[random() % std::size(around)];
+            line += (a.size() == 2 ? a.substr(0, 1) + w + a.substr(1) : w + a) + (n > 1 ? u" " : u"");
+        }
+        std::string reading;
+        for (char16_t c : line) reading.push_back(char(IsUnicodeHebrewLetter(c) ? LetterCodeOf(c) : std::uint8_t(c)));
+        std::string stored(reading.size(), '#');
+        ASSERT_EQ(PutIntoStoredOrder(reinterpret_cast<const std::uint8_t*>(reading.data()), int(reading.size()),
+                                     reinterpret_cast<std::uint8_t*>(stored.data())),
+                  0);
+        ASSERT_EQ(stored, StoreRightToLeft(line)) << plat::Utf16ToUtf8(line);
+    }
+}
+
 // Every lesson: right-to-left lines put into reading order and stored
 // again by the book compiler give back exactly the stored bytes; the decoded
 // text fits its buffer in every mode; the Rich Text body is sized exactly.
