@@ -47,4 +47,18 @@ TEST(CompanionArguments, OutOfRangeValuesNameTheRange) {
     EXPECT_EQ(exitCode, 0);
 }
 
+// A pattern in reading order with Latin words inside Hebrew finds the text
+// the book stores in visual order; the same pattern reversed whole does not.
+TEST(CompanionArguments, SearchInReadingOrderFindsLatinInsideHebrew) {
+    for (const char* pattern : {"PHOENIX DACTYLIFERA", "\xD7\x94\xD7\xAA\xD7\x9E\xD7\xA8, PHOENIX DACTYLIFERA"}) {
+        int exitCode = -1;
+        const std::string output = RunCli(std::string("search '") + pattern + "'", exitCode);
+        EXPECT_EQ(exitCode, 0) << pattern << ": " << output;
+        EXPECT_NE(output.find("lesson=244 "), std::string::npos) << pattern << ": " << output;
+    }
+    int exitCode = -1;
+    RunCli("search --visual 'AREFILYTCAD XINEOHP'", exitCode);
+    EXPECT_EQ(exitCode, 1);
+}
+
 }  // namespace

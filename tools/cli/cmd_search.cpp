@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "clipboard/reading_order.h"
 #include "format/book_format.h"
 #include "platform/memory.h"
 #include "platform/resources.h"
@@ -29,8 +30,9 @@ void PrintSearchHelp() {
         "E is the stream offset of the hit's last byte. PATTERN holds Hebrew letters,\n"
         "spaces, '?' (any one byte), '*' (any run inside one record) and ASCII\n"
         "characters, which stand for their own byte. It is read in reading order and\n"
-        "reversed into the stored order; with --visual it is taken as stored (as the\n"
-        "Search dialog's box shows it). Lessons go from 1 to 262, records in stream\n"
+        "put into the stored order: reversed, with Latin words and numbers kept in\n"
+        "their own order. With --visual it is taken as stored (as the Search\n"
+        "dialog's box shows it). Lessons go from 1 to 262, records in stream\n"
         "order, and each record is scanned from its end backward, as the reader does.\n"
         "Exit code 0 when something was found, 1 when nothing was, 2 for a bad pattern.\n");
 }
@@ -153,7 +155,14 @@ bool ParseSearchPattern(const std::string& utf8, bool visual, std::string* codes
         return false;
     }
     if (!visual) {
-        std::reverse(codes->begin(), codes->end());
+        // Into the order a right-to-left line is stored in: Latin words and
+        // numbers inside it keep their own order. A space joined inside such
+        // a run stays a plain space, which matches both.
+        std::string stored(codes->size(), '\0');
+        PutIntoStoredOrder(reinterpret_cast<const std::uint8_t*>(codes->data()), int(codes->size()),
+                           reinterpret_cast<std::uint8_t*>(stored.data()));
+        std::replace(stored.begin(), stored.end(), char(kNoBreakSpace), ' ');
+        *codes = stored;
     }
     return true;
 }
