@@ -2,7 +2,8 @@
 // held before: the copy of the old data must stay inside the bytes the
 // clipboard reports, the sizing pass must count exactly what is written,
 // and the result must be one zero-terminated document. The text's bytes,
-// taken as a stored right-to-left line, go through reading order too.
+// taken as a stored right-to-left line, go through reading order too, and
+// taken as a line in reading order, into the stored order.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "clipboard/clipboard_export.h"
 #include "clipboard/reading_order.h"
 #include "clipboard/rtf_writer.h"
+#include "format/book_format.h"
 #include "platform/clipboard.h"
 #include "platform/headless/headless.h"
 
@@ -25,6 +27,20 @@ char16_t OneOfPair(char16_t c) {
         case u'>': return u'<';
         case 0xBB: return 0xAB;
         default: return c;
+    }
+}
+
+// The same for stored bytes, where '{' has a code of its own; a joined
+// space counts as a space.
+std::uint8_t OneOfStoredPair(std::uint8_t b) {
+    switch (b) {
+        case ')': return '(';
+        case ']': return '[';
+        case '}': return kOpenBraceCode;
+        case '>': return '<';
+        case 0xBB: return 0xAB;
+        case kNoBreakSpace: return ' ';
+        default: return b;
     }
 }
 
@@ -60,6 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::u16string sortedIn(line.begin(), line.end()), sortedOut = read;
         for (std::u16string* s : {&sortedIn, &sortedOut}) {
             for (char16_t& c : *s) c = OneOfPair(c);
+        }
+        std::sort(sortedIn.begin(), sortedIn.end());
+        std::sort(sortedOut.begin(), sortedOut.end());
+        if (sortedIn != sortedOut) __builtin_trap();
+    }
+    // And the other way, from reading order into the stored order: the same
+    // bytes, brackets perhaps as their partners, spaces perhaps joined.
+    std::vector<std::uint8_t> stored(line.size());
+    if (PutIntoStoredOrder(line.data(), int(line.size()), stored.data()) == 0 && !line.empty()) {
+        std::vector<std::uint8_t> sortedIn = line, sortedOut = stored;
+        for (std::vector<std::uint8_t>* s : {&sortedIn, &sortedOut}) {
+            for (std::uint8_t& b : *s) b = OneOfStoredPair(b);
         }
         std::sort(sortedIn.begin(), sortedIn.end());
         std::sort(sortedOut.begin(), sortedOut.end());
