@@ -29,24 +29,40 @@ public:
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override {
-        constexpr int kBandRows = 64;  // below Qt's 96
         const QRect area = option != nullptr ? option->rect : QRect();
-        if (control != CC_ScrollBar || painter == nullptr || area.height() <= kBandRows ||
-            !painter->transform().isIdentity() || painter->device() == nullptr ||
-            painter->device()->devicePixelRatio() != 1) {
+        const qreal ratio = painter != nullptr && painter->device() != nullptr ? painter->device()->devicePixelRatio() : 0;
+        const int rows = ratio > 0 ? int(kBandDeviceRows / ratio) : 0;  // logical rows of a band
+        if (control != CC_ScrollBar || rows < 1 || ratio > kMostBandedRatio || area.height() <= rows ||
+            !painter->transform().isIdentity() ||
+            !WholePixels(rows, ratio) || !WholePixels(area.width(), ratio) || !WholePixels(area.height(), ratio) ||
+            !WholePixels(area.top(), ratio)) {
             QProxyStyle::drawComplexControl(control, option, painter, widget);
             return;
         }
-        QImage band(area.width(), kBandRows, QImage::Format_ARGB32_Premultiplied);
-        for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+        for (int top = area.top(); top <= area.bottom(); top += rows) {
+            const int height = std::min(rows, area.bottom() + 1 - top);
+            QImage band(int(area.width() * ratio), int(height * ratio), QImage::Format_ARGB32_Premultiplied);
+            band.setDevicePixelRatio(ratio);
             band.fill(Qt::transparent);
             {
                 QPainter p(&band);
                 p.translate(-area.left(), -top);
                 QProxyStyle::drawComplexControl(control, option, &p, widget);
             }
-            painter->drawImage(QPoint(area.left(), top), band, QRect(0, 0, area.width(), std::min(kBandRows, area.bottom() + 1 - top)));
+            painter->drawImage(QPoint(area.left(), top), band);
         }
+    }
+
+private:
+    static constexpr int kBandDeviceRows = 64;  // below Qt's 96
+    // Up to this many device pixels a logical one, the bands give exactly
+    // the style's own pixels (at 3 the style draws one line differently).
+    static constexpr qreal kMostBandedRatio = 2.5;
+
+    // Whether `logical` pixels are a whole number of device pixels.
+    static bool WholePixels(int logical, qreal ratio) {
+        const qreal device = logical * ratio;
+        return device == qreal(qRound(device));
     }
 };
 

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -267,6 +269,46 @@ TEST_F(WindowTest, ScrollBarLooksAsInTheApplicationsStyle) {
         }
     }
     EXPECT_EQ(compared, 36);
+}
+
+// The same on screens with more device pixels than logical ones.
+TEST_F(WindowTest, ScrollBarLooksAsInTheApplicationsStyleOnDenserScreens) {
+    ASSERT_NE(Create(WS_VISIBLE | WS_VSCROLL), nullptr);
+    QScrollBar* bar = plat::qt::ScrollBarOf(window);
+    ASSERT_NE(bar, nullptr);
+    auto draw = [&](QStyle* style, qreal ratio, const QStyleOptionSlider& option) {
+        QImage image(int(option.rect.width() * ratio), int(option.rect.height() * ratio),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        style->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, bar);
+        return image;
+    };
+    int compared = 0;
+    for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0}) {
+        for (int height = 66; height < 720; height += 23) {
+            for (int pos : {0, 50}) {
+                QStyleOptionSlider option;
+                option.initFrom(bar);
+                option.rect = QRect(0, 0, bar->width(), height);
+                option.orientation = Qt::Vertical;
+                option.subControls = QStyle::SC_All;
+                option.minimum = 0;
+                option.maximum = 50;
+                option.pageStep = 9;
+                option.singleStep = 1;
+                option.sliderPosition = pos;
+                option.sliderValue = pos;
+                EXPECT_EQ(qt_test::DifferentPixels(draw(bar->style(), ratio, option),
+                                                   draw(QApplication::style(), ratio, option)),
+                          0)
+                    << "ratio " << ratio << ", " << height << " high, at " << pos;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_EQ(compared, 7 * 29 * 2);
 }
 
 TEST_F(WindowTest, ScrollBarActionsBecomeScrollMessagesWithoutFeedback) {
