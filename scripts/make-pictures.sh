@@ -12,6 +12,11 @@ size=360x480
 lesson=30
 mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
+# A settings file of its own, so that the pictures show the reader's
+# defaults and not the settings of whoever runs this.
+settings=$(mktemp -d)
+trap 'rm -rf "$settings"' EXIT
+export TOVANEL_REGISTRY="$settings/registry.reg"
 
 "$cli" render "$lesson" --window --size "$size" --out "$out/main-window.png"
 
