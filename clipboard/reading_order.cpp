@@ -220,12 +220,9 @@ void ResolveRuns(const std::uint8_t* bytes, int count, std::uint8_t* marks, unsi
     for (int i = 0; i < count; ++i) marks[i] = (marks[i] == kL || marks[i] == kEN) ? 1 : 0;
 }
 
-// The reading order a set of runs gives: at[i] is the stored position of
-// the i-th character read, and logical[i] that byte as read (brackets
-// outside the runs mirrored back).
-void ToReadingOrder(const std::uint8_t* stored, const std::uint8_t* marks, int count, int* at,
-                    std::uint8_t* logical) {
-    for (int i = 0; i < count; ++i) at[i] = count - 1 - i;
+// Calls run(a, b) for each left-to-right run [a, b) that `marks` shows.
+template <typename Run>
+void ForEachRun(const std::uint8_t* marks, int count, Run run) {
     for (int a = 0; a < count;) {
         if (marks[a] == 0) {
             ++a;
@@ -233,9 +230,20 @@ void ToReadingOrder(const std::uint8_t* stored, const std::uint8_t* marks, int c
         }
         int b = a;
         while (b < count && marks[b] != 0) ++b;
-        for (int k = a; k < b; ++k) at[count - b + (k - a)] = k;  // a run keeps its order
+        run(a, b);
         a = b;
     }
+}
+
+// The reading order a set of runs gives: at[i] is the stored position of
+// the i-th character read, and logical[i] that byte as read (brackets
+// outside the runs mirrored back).
+void ToReadingOrder(const std::uint8_t* stored, const std::uint8_t* marks, int count, int* at,
+                    std::uint8_t* logical) {
+    for (int i = 0; i < count; ++i) at[i] = count - 1 - i;
+    ForEachRun(marks, count, [&](int a, int b) {
+        for (int k = a; k < b; ++k) at[count - b + (k - a)] = k;  // a run keeps its order
+    });
     for (int i = 0; i < count; ++i) {
         logical[i] = marks[at[i]] != 0 ? stored[at[i]] : MirroredByte(stored[at[i]]);
     }
@@ -314,16 +322,7 @@ int PutIntoReadingOrder(char16_t* text, const std::uint8_t* stored, int count) {
     if (marks == nullptr) return -2;
     const int result = MarkLeftToRightRuns(stored, count, marks);
     // A run at stored positions [a, b) now lies at [count - b, count - a).
-    for (int a = 0; a < count;) {
-        if (marks[a] == 0) {
-            ++a;
-            continue;
-        }
-        int b = a;
-        while (b < count && marks[b] != 0) ++b;
-        ReverseMirrored(text, count - b, count - a);
-        a = b;
-    }
+    ForEachRun(marks, count, [&](int a, int b) { ReverseMirrored(text, count - b, count - a); });
     plat::Free(marks);
     return result;
 }
@@ -337,18 +336,11 @@ int PutIntoStoredOrder(const std::uint8_t* reading, int count, std::uint8_t* sto
     ResolveRuns(reading, count, marks, kAllRules);
     // ... except each left-to-right run, which keeps its order and its
     // brackets; a space inside one is joined, as the book compiler joins it.
-    for (int a = 0; a < count;) {
-        if (marks[a] == 0) {
-            ++a;
-            continue;
-        }
-        int b = a;
-        while (b < count && marks[b] != 0) ++b;
+    ForEachRun(marks, count, [&](int a, int b) {
         for (int k = a; k < b; ++k) {
             stored[count - b + (k - a)] = reading[k] == ' ' ? kNoBreakSpace : reading[k];
         }
-        a = b;
-    }
+    });
     plat::Free(marks);
     return 0;
 }

@@ -152,20 +152,28 @@ TEST_F(ExportTextTest, ReversedLinesComeOutInReadingOrder) {
     }
 }
 
+// A line in reading order of up to seven random words (Hebrew, Latin,
+// numbers), some with punctuation after them or brackets or quotes around.
+std::u16string RandomMixedLine(std::mt19937& random) {
+    const std::u16string words[] = {u"\u05D0\u05D1", u"\u05D2\u05D3\u05D4", u"ABC", u"NEW\u00A0YORK", u"NEW YORK",
+                                    u"12", u"3.14", u"10:30", u"1948-1952", u"50%", u"$5", u"PSALM 23",
+                                    u"\u05D5-12"};
+    const std::u16string around[] = {u"", u"", u"()", u"\"\"", u"[]", u",", u".", u":", u"?", u"<>"};
+    std::u16string line;
+    for (int n = 1 + int(random() % 7); n > 0; --n) {
+        const std::u16string& w = words[random() % std::size(words)];
+        const std::u16string& a = around[random() % std::size(around)];
+        line += (a.size() == 2 ? a.substr(0, 1) + w + a.substr(1) : w + a) + (n > 1 ? u" " : u"");
+    }
+    return line;
+}
+
 // Lines made of random Hebrew, Latin, numbers, punctuation and brackets:
 // the reading order found gives back the stored line.
 TEST_F(ExportTextTest, RandomMixedLinesRoundTrip) {
-    const std::u16string words[] = {u"\u05D0\u05D1", u"\u05D2\u05D3\u05D4", u"ABC", u"NEW\u00A0YORK", u"12",
-                                    u"3.14", u"10:30", u"1948-1952", u"50%", u"$5", u"PSALM 23", u"\u05D5-12"};
-    const std::u16string around[] = {u"", u"", u"()", u"\"\"", u"[]", u",", u".", u":", u"?"};
     std::mt19937 random(99);
     for (int round = 0; round < 20000; ++round) {
-        std::u16string line;
-        for (int n = 1 + int(random() % 7); n > 0; --n) {
-            const std::u16string& w = words[random() % std::size(words)];
-            const std::u16string& a = around[random() % std::size(around)];
-            line += (a.size() == 2 ? a.substr(0, 1) + w + a.substr(1) : w + a) + (n > 1 ? u" " : u"");
-        }
+        const std::u16string line = RandomMixedLine(random);
         const std::string stored = StoreRightToLeft(line);
         std::u16string text;
         for (char b : stored) text.push_back(char16_t(MapStoredByte(std::uint8_t(b), kUnicodeLetterBase)));
@@ -181,17 +189,9 @@ TEST_F(ExportTextTest, RandomMixedLinesRoundTrip) {
 // Lines made of random Hebrew, Latin, numbers, punctuation and brackets,
 // given in reading order, are stored as the book compiler stores them.
 TEST_F(ExportTextTest, RandomMixedLinesAreStoredAsTheCompilerStoresThem) {
-    const std::u16string words[] = {u"\u05D0\u05D1", u"\u05D2\u05D3\u05D4", u"ABC", u"NEW YORK", u"12",
-                                    u"3.14", u"10:30", u"1948-1952", u"50%", u"$5", u"PSALM 23", u"\u05D5-12"};
-    const std::u16string around[] = {u"", u"", u"()", u"\"\"", u"[]", u",", u".", u":", u"?", u"<>"};
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
-        std::u16string line;
-        for (int n = 1 + int(random() % 7); n > 0; --n) {
-            const std::u16string& w = words[random() % std::size(words)];
-            const std::u16string& a = around[random() % std::size(around)];
-            line += (a.size() == 2 ? a.substr(0, 1) + w + a.substr(1) : w + a) + (n > 1 ? u" " : u"");
-        }
+        const std::u16string line = RandomMixedLine(random);
         std::string reading;
         for (char16_t c : line) reading.push_back(char(IsUnicodeHebrewLetter(c) ? LetterCodeOf(c) : std::uint8_t(c)));
         std::string stored(reading.size(), '#');
