@@ -294,6 +294,35 @@ TEST(ScrollDc, LeavesCopiesOfThePictureAndBatchesAlone) {
     plat::DeleteImageDC(dc);
 }
 
+// A window resized between scrolls gets a new picture; scrolls of the new
+// one move what a row copy moves, and a copy of the old one keeps its pixels.
+TEST(ScrollDc, AWindowResizedBetweenScrollsScrollsItsNewPicture) {
+    plat::Window window = PlainWindow(u"ScrollResized", 200, 150);
+    ASSERT_NE(window, nullptr);
+    plat::Dc dc = plat::GetDC(window);
+    std::mt19937 random(5);
+    for (const auto& [width, height] : {std::pair{200, 150}, {260, 90}, {120, 300}, {200, 150}}) {
+        plat::MoveWindow(window, 0, 0, width, height, true);
+        qt_test::Drain();
+        const QImage shown = plat::qt::WindowImage(window);
+        ASSERT_EQ(shown.size(), QSize(width, height));
+        PaintPatches(dc, shown.width(), shown.height(), random);
+        const QImage held = plat::qt::WindowImage(window);
+        const QImage heldPixels = held.copy();
+        for (int dy : {-9, -9, 13, -30, 30}) {
+            const QImage before = plat::qt::WindowImage(window).copy();
+            const QRect box(0, 4, before.width(), before.height() - 8);
+            ASSERT_TRUE(plat::ScrollDC(dc, dy, plat::Rect{0, 4, before.width(), before.height() - 4}));
+            ASSERT_EQ(qt_test::DifferentPixels(plat::qt::WindowImage(window), RowsMoved(before, dy, box)), 0)
+                << width << " x " << height << ", dy " << dy;
+        }
+        EXPECT_EQ(qt_test::DifferentPixels(held, heldPixels), 0) << width << " x " << height;
+    }
+    plat::ReleaseDC(window, dc);
+    plat::DestroyWindow(window);
+    qt_test::Drain();
+}
+
 // What the window shows on the screen (the offscreen platform's screen
 // reads it from the window's backing store) is the client's picture, also
 // after scrolls that Qt shows by moving what it already showed.
