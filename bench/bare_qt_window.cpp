@@ -1,8 +1,7 @@
 // The baseline of the start-up benchmark: the least a Qt Widgets program can
 // do that the reader also does without a display. It shows a window with
 // one label, waits for its first paint, writes what the screen shows of it
-// to a PNG and
-// exits; exit code 0 only when the picture was written.
+// to a PNG and exits; exit code 0 only when the picture was written.
 #include <QApplication>
 #include <QLabel>
 #include <QPixmap>

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <cstdint>
 
 namespace plat::qtb {
 

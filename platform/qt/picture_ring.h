@@ -37,7 +37,8 @@ private:
     struct Buffer;
     // The cleanup of a view: gives up the view's reference to its buffer.
     static void Unreference(void* buffer);
-    // A piece of the picture kept in place: `bytes` from row `y`, at `x`.
+    // A piece of the picture kept in place: `bytes` bytes of row `y` from
+    // its byte `at` on (a piece of whole rows runs on into the next rows).
     struct Kept {
         int y;
         qsizetype at;

@@ -30,12 +30,12 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override {
         const QRect area = option != nullptr ? option->rect : QRect();
-        const qreal ratio = painter != nullptr && painter->device() != nullptr ? painter->device()->devicePixelRatio() : 0;
+        const QPaintDevice* device = painter != nullptr ? painter->device() : nullptr;
+        const qreal ratio = device != nullptr ? device->devicePixelRatio() : 0;
         const int rows = ratio > 0 ? int(kBandDeviceRows / ratio) : 0;  // logical rows of a band
         if (control != CC_ScrollBar || rows < 1 || ratio > kMostBandedRatio || area.height() <= rows ||
-            !painter->transform().isIdentity() ||
-            !WholePixels(rows, ratio) || !WholePixels(area.width(), ratio) || !WholePixels(area.height(), ratio) ||
-            !WholePixels(area.top(), ratio)) {
+            !painter->transform().isIdentity() || !WholePixels(rows, ratio) || !WholePixels(area.width(), ratio) ||
+            !WholePixels(area.height(), ratio) || !WholePixels(area.top(), ratio)) {
             QProxyStyle::drawComplexControl(control, option, painter, widget);
             return;
         }

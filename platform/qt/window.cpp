@@ -7,8 +7,8 @@
 // messages in widgets.cpp; the queue and the loop are in message_loop.cpp.
 #include <QApplication>
 #include <QScreen>
-#include <QWindow>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <unordered_map>
